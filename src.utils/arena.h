@@ -1,0 +1,57 @@
+// The arena from which the immutable trees of a run are allocated: memory is
+// handed out by bumping a pointer and released only when the arena dies.
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <new>
+#include <span>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+class arena {
+ public:
+  arena() = default;
+  arena(const arena&) = delete;
+  arena& operator=(const arena&) = delete;
+
+  /// Raw storage of `size` bytes, aligned for any tree node.
+  void* allocate(std::size_t size) {
+    size = (size + alignment - 1) & ~(alignment - 1);
+    if (size > static_cast<std::size_t>(limit_ - next_)) grow(size);
+    void* block = next_;
+    next_ += size;
+    return block;
+  }
+
+  /// A new object; its destructor never runs, so it must have none to run.
+  template <typename T, typename... Args>
+  T* make(Args&&... args) {
+    static_assert(std::is_trivially_destructible_v<T> && alignof(T) <= alignment);
+    return new (allocate(sizeof(T))) T(std::forward<Args>(args)...);
+  }
+
+  /// A copy of `items` that lives as long as the arena.
+  template <typename T>
+  std::span<const T> copy(std::span<const T> items) {
+    static_assert(std::is_trivially_destructible_v<T> && alignof(T) <= alignment);
+    if (items.empty()) return {};
+    T* copies = static_cast<T*>(allocate(sizeof(T) * items.size()));
+    std::uninitialized_copy(items.begin(), items.end(), copies);
+    return {copies, items.size()};
+  }
+
+ private:
+  void grow(std::size_t size);
+
+  // Tree nodes hold at most pointers and 64-bit numbers.
+  static constexpr std::size_t alignment = 8;
+  static constexpr std::size_t chunk_size = 1 << 20;
+  std::vector<std::unique_ptr<char[]>> chunks_;
+  char* next_ = nullptr;
+  char* limit_ = nullptr;
+};
+
+/// The arena of the run: every tree of the program is allocated from it.
+arena& run_arena();

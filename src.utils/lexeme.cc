@@ -1,0 +1,49 @@
+#include "lexeme.h"
+
+#include <cstring>
+
+#include "arena.h"
+#include "verbose.h"
+
+const lexeme dummy{"dummy", 0, 0, 0};
+
+namespace {
+int current_line = 1;
+std::uint64_t line_start = 0;
+lexeme last_position = dummy;
+}  // namespace
+
+lexeme make(const match_span& match, int offset) {
+  last_position = {match.text.substr(offset), current_line,
+                   static_cast<int>(match.start - line_start) + offset + 1,
+                   static_cast<int>(match.end - line_start)};
+  return last_position;
+}
+
+void new_line(const match_span& match) {
+  line_start = match.end;
+  ++current_line;
+  if (verbose::shown(2)) verbose::printf(2, "\rreading line %4d", current_line);
+}
+
+const lexeme& last_made() { return last_position; }
+
+const text_object* make_text(arena& store, std::string_view text, int line,
+                             int cstart) {
+  void* block = store.allocate(sizeof(text_object) + text.size());
+  auto* object = new (block) text_object(static_cast<std::uint32_t>(text.size()),
+                                         line, cstart);
+  if (!text.empty()) std::memcpy(static_cast<char*>(block) + sizeof(text_object), text.data(),
+                text.size());
+  return object;
+}
+
+const text_object* store_add(position_store& store, const lexeme& position) {
+  return make_text(store.texts(), position.str, position.line, position.cstart);
+}
+
+lexeme store_get(const position_store&, const text_object* text) {
+  if (!text->has_position()) return dummy;
+  int length = static_cast<int>(text->length_);
+  return {text->text(), text->line_, text->cstart_, text->cstart_ + length - 1};
+}

@@ -1,0 +1,69 @@
+#include "output.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+#include "errors.h"
+
+namespace output {
+
+namespace {
+constexpr std::size_t capacity = 1 << 16;
+char buffer[capacity];
+std::size_t used = 0;
+
+void write_all(const char* bytes, std::size_t length) {
+  while (length > 0) {
+    ssize_t written = ::write(STDOUT_FILENO, bytes, length);
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      throw System_error{std::string("standard output: ") + std::strerror(errno)};
+    }
+    bytes += written;
+    length -= static_cast<std::size_t>(written);
+  }
+}
+}  // namespace
+
+void write(std::string_view text) {
+  if (text.size() > capacity - used) {
+    flush();
+    if (text.size() >= capacity) {
+      write_all(text.data(), text.size());
+      return;
+    }
+  }
+  std::memcpy(buffer + used, text.data(), text.size());
+  used += text.size();
+}
+
+void put(char byte) {
+  if (used == capacity) flush();
+  buffer[used++] = byte;
+}
+
+void put_int(long long value, int width) {
+  char digits[24];
+  char* first = digits + sizeof digits;
+  unsigned long long magnitude =
+      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
+  do {
+    *--first = static_cast<char>('0' + magnitude % 10);
+    magnitude /= 10;
+  } while (magnitude != 0);
+  if (value < 0) *--first = '-';
+  int length = static_cast<int>(digits + sizeof digits - first);
+  for (; width > length; --width) put(' ');
+  write({first, static_cast<std::size_t>(length)});
+}
+
+void flush() {
+  std::size_t pending = used;
+  used = 0;
+  write_all(buffer, pending);
+}
+
+}  // namespace output

@@ -1,0 +1,75 @@
+#include "xzo.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <deque>
+
+#include "errors.h"
+#include "output.h"
+#include "xzoLexer.h"
+
+namespace {
+
+// Positions made while reading point into the text read, so every text read
+// is kept until the process ends.
+std::deque<std::string>& texts_read() {
+  static std::deque<std::string> texts;
+  return texts;
+}
+
+std::string_view keep(std::string text) {
+  return texts_read().emplace_back(std::move(text));
+}
+
+// One line of the listing:
+// "line %3d col %2d to %2d : %15s = \"%s\"\n".
+void list_token(std::string_view name, const lexeme& position) {
+  output::write("line ");
+  output::put_int(position.line, 3);
+  output::write(" col ");
+  output::put_int(position.cstart, 2);
+  output::write(" to ");
+  output::put_int(position.cend, 2);
+  output::write(" : ");
+  for (std::size_t pad = name.size(); pad < 15; ++pad) output::put(' ');
+  output::write(name);
+  output::write(" = \"");
+  output::write(position.str);
+  output::write("\"\n");
+}
+
+}  // namespace
+
+std::string_view read_channel(const input_channel& channel) {
+  // A regular file is read into a buffer of its size plus the one byte that
+  // shows the end; other inputs grow their buffer as they come.
+  struct stat status;
+  bool regular = fstat(channel.fd, &status) == 0 && S_ISREG(status.st_mode);
+  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16, '\0');
+  std::size_t filled = 0;
+  for (;;) {
+    if (filled == text.size()) text.resize(2 * text.size());
+    ssize_t count = ::read(channel.fd, text.data() + filled, text.size() - filled);
+    if (count < 0) {
+      if (errno == EINTR) continue;
+      throw System_error{channel.name + ": " + std::strerror(errno)};
+    }
+    if (count == 0) break;
+    filled += static_cast<std::size_t>(count);
+  }
+  text.resize(filled);
+  return keep(std::move(text));
+}
+
+void lexemize(const input_channel& channel) { lexemize_string(read_channel(channel)); }
+
+void lexemize_string(std::string_view text) {
+  lexer_buffer buffer{text};
+  for (token next = lexer(buffer); next.kind != TK_EOF; next = lexer(buffer)) {
+    auto [name, position] = token_code(next);
+    list_token(name, position);
+  }
+}

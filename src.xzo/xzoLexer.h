@@ -1,0 +1,61 @@
+// The lexer of the zo format: cuts bytes into tokens with their positions,
+// skips blanks and comments, and keeps the line counter up to date.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "errors.h"
+#include "lexeme.h"
+
+// Token kinds in the order of their listing names; TK_EOF carries no lexeme.
+enum token_kind : std::uint8_t {
+  TK_EOF, TK_ERROR, TK_AND, TK_ARROW, TK_ASSERT, TK_BAR, TK_BOOL, TK_CDOTS,
+  TK_CLOSE_BRACE, TK_CLOSE_BRACKET, TK_CLOSE_PAR, TK_COLON, TK_COMA, TK_CONST,
+  TK_CURRENT, TK_DIESE, TK_DIV, TK_DOT, TK_EQ, TK_EQUA, TK_ELSE, TK_ENUM,
+  TK_FALSE, TK_FIELD, TK_FUNCTION, TK_UNSAFE, TK_GT, TK_GTE, TK_HAT, TK_ICONST,
+  TK_IDENT, TK_IF, TK_IMPL, TK_INT, TK_LET, TK_LT, TK_LTE, TK_MINUS, TK_MOD,
+  TK_NEQ, TK_NODE, TK_NOR, TK_NOT, TK_OPEN_BRACE, TK_OPEN_BRACKET, TK_OPEN_PAR,
+  TK_OR, TK_PCENT, TK_PLUS, TK_PRE, TK_RCONST, TK_REAL, TK_RETURNS, TK_SEMICOL,
+  TK_SLASH, TK_STAR, TK_STRUCT, TK_STEP, TK_TEL, TK_THEN, TK_TRUE, TK_TYPE,
+  TK_VAR, TK_WHEN, TK_XOR, TK_OF, TK_PRAGMA,
+};
+
+/// A token: its kind and, except for TK_EOF, the position of its text.
+struct token {
+  token_kind kind;
+  lexeme lx;
+};
+
+/// An unterminated "(*" or "/*" comment, placed at its opener.
+class Lexical_error : public Fatal_error {
+ public:
+  Lexical_error(const std::string& message, int line, int column);
+  int line() const { return line_; }
+  int column() const { return column_; }
+
+ private:
+  int line_;
+  int column_;
+};
+
+/// The input of the lexer: a whole text, which must outlive every position
+/// made from it, and the offset of the first byte not yet matched.
+struct lexer_buffer {
+  std::string_view input;
+  std::size_t next = 0;
+};
+
+/// The next token of the buffer, after blanks, line breaks and comments.
+token lexer(lexer_buffer& buffer);
+
+/// The keyword spelt exactly by `text`, if it is one.
+std::optional<token_kind> is_a_keyword(std::string_view text);
+
+/// The listing name of a token kind, such as "TK_IDENT".
+std::string_view token_name(token_kind kind);
+
+/// The token's name and lexeme; `dummy` for TK_EOF.
+std::pair<std::string_view, lexeme> token_code(const token& tok);
