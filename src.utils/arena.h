@@ -13,6 +13,7 @@
 class arena {
  public:
   arena() = default;
+  ~arena();
   arena(const arena&) = delete;
   arena& operator=(const arena&) = delete;
 
@@ -25,11 +26,14 @@ class arena {
     return block;
   }
 
-  /// A new object; its destructor never runs, so it must have none to run.
+  /// A new object, destroyed with the arena.
   template <typename T, typename... Args>
   T* make(Args&&... args) {
-    static_assert(std::is_trivially_destructible_v<T> && alignof(T) <= alignment);
-    return new (allocate(sizeof(T))) T(std::forward<Args>(args)...);
+    static_assert(alignof(T) <= alignment);
+    T* object = new (allocate(sizeof(T))) T(std::forward<Args>(args)...);
+    if constexpr (!std::is_trivially_destructible_v<T>)
+      destructors_.push_back({object, [](void* dead) { static_cast<T*>(dead)->~T(); }});
+    return object;
   }
 
   /// A copy of `items` that lives as long as the arena.
@@ -48,7 +52,13 @@ class arena {
   // Tree nodes hold at most pointers and 64-bit numbers.
   static constexpr std::size_t alignment = 8;
   static constexpr std::size_t chunk_size = 1 << 20;
+  struct destructor {
+    void* object;
+    void (*destroy)(void*);
+  };
+
   std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<destructor> destructors_;
   char* next_ = nullptr;
   char* limit_ = nullptr;
 };

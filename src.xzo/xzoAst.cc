@@ -1,0 +1,164 @@
+#include "xzoAst.h"
+
+#include <cstring>
+
+#include "arena.h"
+#include "errors.h"
+
+namespace {
+
+const type_exp* shared_type(type_exp_kind kind) {
+  return run_arena().make<type_exp>(type_exp{kind});
+}
+
+// The operand counts each kind admits: [fewest, most].
+struct operand_range {
+  std::uint32_t fewest;
+  std::uint32_t most;
+};
+
+constexpr std::uint32_t unbounded = UINT32_MAX;
+
+operand_range operands_admitted(const exp_nature& nat) {
+  switch (nat.kind) {
+    case nat_true: case nat_false: case nat_iconst: case nat_rconst: case nat_ival:
+    case nat_rval: case nat_ident:
+      return {0, 0};
+    case nat_pre: case nat_current: case nat_not: case nat_uminus: case nat_real_conv:
+    case nat_int_conv: case nat_array_elem: case nat_field: case nat_tuple_elem:
+      return {1, 1};
+    case nat_if:
+      return {3, 3};
+    case nat_nor: case nat_diese: case nat_tuple: case nat_array:
+      return {1, unbounded};
+    case nat_call:
+      return {0, unbounded};
+    case nat_struct: {
+      auto fields = static_cast<std::uint32_t>(nat.cons->field_names.size());
+      return {fields, fields};
+    }
+    default:
+      return {2, 2};
+  }
+}
+
+}  // namespace
+
+const type_exp* bool_type_exp() {
+  static const type_exp* const shared = shared_type(bool_type);
+  return shared;
+}
+
+const type_exp* int_type_exp() {
+  static const type_exp* const shared = shared_type(int_type);
+  return shared;
+}
+
+const type_exp* real_type_exp() {
+  static const type_exp* const shared = shared_type(real_type);
+  return shared;
+}
+
+const type_exp* make_named_type(ident name) {
+  return run_arena().make<type_exp>(type_exp{named_type, name});
+}
+
+const type_exp* make_array_type(const type_exp* element, const val_exp* size) {
+  return run_arena().make<type_exp>(type_exp{array_type, nullptr, element, size});
+}
+
+const type_exp* make_tuple_type(std::span<const type_exp* const> items) {
+  return run_arena().make<type_exp>(
+      type_exp{tuple_type, nullptr, nullptr, nullptr, run_arena().copy(items)});
+}
+
+exp_nature plain_nature(exp_kind kind) {
+  exp_nature nat;
+  nat.kind = kind;
+  nat.ival = 0;
+  return nat;
+}
+
+exp_nature named_nature(exp_kind kind, ident name) {
+  exp_nature nat = plain_nature(kind);
+  nat.name = name;
+  return nat;
+}
+
+exp_nature ival_nature(std::int64_t value) {
+  exp_nature nat = plain_nature(nat_ival);
+  nat.ival = value;
+  return nat;
+}
+
+exp_nature rval_nature(double value) {
+  exp_nature nat = plain_nature(nat_rval);
+  nat.rval = value;
+  return nat;
+}
+
+exp_nature array_elem_nature(const val_exp* index) {
+  exp_nature nat = plain_nature(nat_array_elem);
+  nat.index = index;
+  return nat;
+}
+
+exp_nature tuple_elem_nature(std::int64_t position) {
+  exp_nature nat = plain_nature(nat_tuple_elem);
+  nat.position = position;
+  return nat;
+}
+
+exp_nature struct_nature(const struct_cons* cons) {
+  exp_nature nat = plain_nature(nat_struct);
+  nat.cons = cons;
+  return nat;
+}
+
+exp_nature val_exp::nat() const {
+  exp_nature nat;
+  nat.kind = kind_;
+  std::memcpy(&nat.ival, &payload_, sizeof payload_);
+  return nat;
+}
+
+const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* const> ops) {
+  operand_range admitted = operands_admitted(nat);
+  if (ops.size() < admitted.fewest || ops.size() > admitted.most)
+    throw Internal_error{"make_val_exp", "operand count " + std::to_string(ops.size()) +
+                                             " not admitted by the expression kind"};
+  val_exp::payload value;
+  std::memcpy(&value, &nat.ival, sizeof value);
+  void* block = run_arena().allocate(sizeof(val_exp) + ops.size() * sizeof(val_exp*));
+  auto* node = new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()), value);
+  if (!ops.empty())
+    std::memcpy(static_cast<void*>(node + 1), ops.data(), ops.size() * sizeof(val_exp*));
+  return node;
+}
+
+const val_exp* int_exp(std::int64_t n) {
+  return make_val_exp(named_nature(nat_iconst, make_text(run_arena(), zoint_of_int(n))), {});
+}
+
+const val_exp* ident_exp(ident name) { return make_val_exp(named_nature(nat_ident, name), {}); }
+
+const val_exp* const true_exp = make_val_exp(nat_true, {});
+const val_exp* const false_exp = make_val_exp(nat_false, {});
+
+def_table make_def_table(const node_def& node) {
+  def_table table;
+  for (const def& equation : node.defs) {
+    if (equation.lefts.size() == 1 && equation.lefts[0]->kind == left_id) {
+      table[equation.lefts[0]->name->text()] = equation.exp;
+      continue;
+    }
+    std::int64_t position = 0;
+    for (const left* item : equation.lefts) {
+      if (item->kind != left_id)
+        throw Internal_error{"make_def_table::treat_equation", "not implemented"};
+      const val_exp* component = make_val_exp(tuple_elem_nature(position++), {&equation.exp, 1});
+      table[item->name->text()] = component;
+    }
+  }
+  return table;
+}

@@ -1,0 +1,306 @@
+// The abstract syntax of a zo program: the package and its declarations, and
+// the immutable, shareable trees of expressions, types and equation lefts.
+// Trees live in the run's arena; nothing changes them once built.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "lexeme.h"
+
+/// A name of the program: compared by text, positioned by identity.
+using ident = const text_object*;
+
+struct val_exp;
+
+// ---------------------------------------------------------------------------
+// Type expressions
+
+enum type_exp_kind : std::uint8_t {
+  bool_type, int_type, real_type, named_type, array_type, tuple_type,
+};
+
+struct type_exp {
+  type_exp_kind kind;
+  ident name = nullptr;                         // named_type
+  const type_exp* element = nullptr;            // array_type
+  const val_exp* size = nullptr;                // array_type
+  std::span<const type_exp* const> items = {};  // tuple_type
+};
+
+/// The shared `bool`, `int` and `real` type expressions.
+const type_exp* bool_type_exp();
+const type_exp* int_type_exp();
+const type_exp* real_type_exp();
+const type_exp* make_named_type(ident name);
+const type_exp* make_array_type(const type_exp* element, const val_exp* size);
+const type_exp* make_tuple_type(std::span<const type_exp* const> items);
+
+// ---------------------------------------------------------------------------
+// Expressions
+
+enum exp_kind : std::uint8_t {
+  // Kinds without payload.
+  nat_true, nat_false, nat_pre, nat_current, nat_not, nat_uminus, nat_real_conv,
+  nat_int_conv, nat_arrow, nat_when, nat_and, nat_or, nat_xor, nat_impl, nat_eq,
+  nat_neq, nat_gte, nat_gt, nat_lte, nat_lt, nat_div, nat_mod, nat_minus, nat_plus,
+  nat_slash, nat_times, nat_hat, nat_if, nat_nor, nat_diese, nat_tuple, nat_array,
+  // Kinds with a payload.
+  nat_iconst, nat_rconst, nat_ival, nat_rval, nat_ident, nat_call, nat_array_elem,
+  nat_field, nat_tuple_elem, nat_struct,
+};
+
+/// A structure value's type name and its field names in written order.
+struct struct_cons {
+  ident type_name;
+  std::span<const ident> field_names;
+};
+
+/// What an expression node is: its kind and, for some kinds, a payload.
+struct exp_nature {
+  exp_kind kind;
+  union {
+    ident name;               // nat_iconst, nat_rconst (the literal text),
+                              // nat_ident, nat_call, nat_field
+    std::int64_t ival;        // nat_ival
+    double rval;              // nat_rval
+    const val_exp* index;     // nat_array_elem
+    std::int64_t position;    // nat_tuple_elem
+    const struct_cons* cons;  // nat_struct
+  };
+};
+
+/// The nature of a kind without payload.
+exp_nature plain_nature(exp_kind kind);
+/// The nature of a kind whose payload is a text: literal, name, call, field.
+exp_nature named_nature(exp_kind kind, ident name);
+exp_nature ival_nature(std::int64_t value);
+exp_nature rval_nature(double value);
+exp_nature array_elem_nature(const val_exp* index);
+exp_nature tuple_elem_nature(std::int64_t position);
+exp_nature struct_nature(const struct_cons* cons);
+
+/// An expression node: a nature and its operands. The operands are allocated
+/// right after the node, so that a node costs one allocation of 16 bytes plus
+/// one pointer per operand.
+class val_exp {
+ public:
+  exp_kind kind() const { return kind_; }
+  exp_nature nat() const;
+  std::span<const val_exp* const> ops() const {
+    return {reinterpret_cast<const val_exp* const*>(this + 1), count_};
+  }
+  const val_exp* op(std::size_t position) const { return ops()[position]; }
+
+  // The payload, for the kinds listed at `exp_nature`.
+  ident name() const { return payload_.name; }
+  std::int64_t ival() const { return payload_.ival; }
+  double rval() const { return payload_.rval; }
+  const val_exp* index() const { return payload_.index; }
+  std::int64_t position() const { return payload_.position; }
+  const struct_cons& cons() const { return *payload_.cons; }
+
+ private:
+  friend const val_exp* make_val_exp(const exp_nature&, std::span<const val_exp* const>);
+  union payload {
+    ident name;
+    std::int64_t ival;
+    double rval;
+    const val_exp* index;
+    std::int64_t position;
+    const struct_cons* cons;
+  };
+  val_exp(exp_kind kind, std::uint32_t count, payload value)
+      : kind_(kind), count_(count), payload_(value) {}
+
+  exp_kind kind_;
+  std::uint32_t count_;
+  payload payload_;
+};
+static_assert(sizeof(val_exp) == 16);
+
+/// The node with that nature and those operands; fails with `Internal_error`
+/// when the operand count is not one the kind admits.
+const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* const> ops);
+inline const val_exp* make_val_exp(exp_kind kind, std::span<const val_exp* const> ops) {
+  return make_val_exp(plain_nature(kind), ops);
+}
+inline exp_nature exp_nat(const val_exp* e) { return e->nat(); }
+inline std::span<const val_exp* const> exp_ops(const val_exp* e) { return e->ops(); }
+
+/// The integer literal whose text is `zoint_of_int(n)`.
+const val_exp* int_exp(std::int64_t n);
+/// The name as an expression.
+const val_exp* ident_exp(ident name);
+
+/// The shared Boolean constants.
+extern const val_exp* const true_exp;
+extern const val_exp* const false_exp;
+
+// ---------------------------------------------------------------------------
+// Equations
+
+struct slice {
+  const val_exp* first;
+  const val_exp* last;
+  const val_exp* step;  // null when no step is written
+};
+
+enum left_kind : std::uint8_t { left_id, left_field, left_elem, left_slice };
+
+struct left {
+  left_kind kind;
+  ident name = nullptr;           // left_id: the variable; left_field: the field
+  const left* inner = nullptr;    // left_field, left_elem, left_slice
+  const val_exp* index = nullptr; // left_elem
+  const slice* range = nullptr;   // left_slice
+};
+
+struct def {
+  std::span<const left* const> lefts;
+  const val_exp* exp;
+};
+
+/// The text of one annotation, after its "--%" marker.
+using pragma = ident;
+
+// ---------------------------------------------------------------------------
+// Declarations
+
+struct typed_ident {
+  ident name;
+  const type_exp* type;
+};
+
+struct flow {
+  ident name;
+  const type_exp* type;
+  ident clock;  // null for the base clock
+};
+
+enum input_kind : std::uint8_t { var_input, const_input };
+
+struct input_flow {
+  input_kind kind;
+  flow var;
+};
+
+struct func_def {
+  bool is_unsafe;
+  ident name;
+  std::span<const typed_ident> inputs;
+  std::span<const typed_ident> outputs;
+};
+
+struct node_def {
+  ident name;
+  std::span<const input_flow> inputs;
+  std::span<const flow> outputs;
+  std::span<const flow> locals;
+  std::span<const val_exp* const> asserts;
+  std::span<const def> defs;
+  std::span<const pragma> pragmas;
+};
+
+enum oper_kind : std::uint8_t { func_oper, node_oper };
+
+struct oper {
+  oper_kind kind;
+  const func_def* func = nullptr;  // func_oper
+  const node_def* node = nullptr;  // node_oper
+};
+
+enum const_kind : std::uint8_t { extern_const, defined_const };
+
+struct const_def {
+  const_kind kind;
+  ident name;
+  const type_exp* type;   // null for a defined constant written without type
+  const val_exp* value;   // null for an external constant
+};
+
+/// A table from name text to declarations, iterated in insertion order.
+template <typename T>
+class name_table {
+ public:
+  struct entry {
+    ident name;
+    const T* value;
+  };
+
+  /// The declaration of that name, or null.
+  const T* find(std::string_view name) const {
+    auto found = index_.find(name);
+    return found == index_.end() ? nullptr : entries_[found->second].value;
+  }
+  bool contains(std::string_view name) const { return index_.count(name) != 0; }
+  /// Adds a name that the table does not hold yet.
+  void add(ident name, const T* value) {
+    index_.emplace(name->text(), entries_.size());
+    entries_.push_back({name, value});
+  }
+  auto begin() const { return entries_.begin(); }
+  auto end() const { return entries_.end(); }
+  std::size_t size() const { return entries_.size(); }
+
+ private:
+  std::vector<entry> entries_;
+  std::unordered_map<std::string_view, std::size_t> index_;
+};
+
+struct field_info {
+  ident name;
+  const type_exp* type;
+  const val_exp* default_value;  // null when none is written
+};
+
+struct struct_info {
+  ident name;
+  std::vector<ident> field_names;
+  name_table<field_info> fields;
+};
+
+enum type_def_kind : std::uint8_t { extern_type, aliased_type, enum_type, struct_type };
+
+struct type_def {
+  type_def_kind kind;
+  ident name;
+  const type_exp* definition = nullptr;  // aliased_type
+  std::span<const ident> constants = {};  // enum_type
+  const struct_info* info = nullptr;      // struct_type
+};
+
+enum item_kind : std::uint8_t { const_item, type_item, oper_item };
+
+struct def_item {
+  item_kind kind;
+  ident name;
+};
+
+/// A whole program read from one file.
+struct package {
+  name_table<const_def> consts;
+  name_table<type_def> types;
+  name_table<oper> opers;
+  std::vector<def_item> items;
+};
+
+/// The variables of a node and the expression defining each; the component of
+/// a tuple-valued right side for several lefts.
+using def_table = std::unordered_map<std::string_view, const val_exp*>;
+
+/// Fails with `Internal_error` when a left is not a plain variable.
+def_table make_def_table(const node_def& node);
+
+// ---------------------------------------------------------------------------
+// Numeric literals: conversions between literal texts and values, each checked
+// by converting back. Failures are `Global_error`.
+
+std::int64_t int_of_zoint(std::string_view text);
+double float_of_zoreal(std::string_view text);
+std::string zoint_of_int(std::int64_t value);
+std::string zoreal_of_float(double value);

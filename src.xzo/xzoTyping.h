@@ -1,0 +1,109 @@
+// Typing and clock checking on demand: effective types of the declared types,
+// typing environments of a package and of one node, and the type and clock of
+// an expression.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "errors.h"
+#include "xzoAst.h"
+
+enum type_eff_kind : std::uint8_t {
+  bool_eff, int_eff, real_eff, extern_eff, enum_eff, struct_eff, array_eff,
+};
+
+struct field_eff;
+
+/// An effective type: a declared type with its aliases seen through.
+struct type_eff {
+  type_eff_kind kind;
+  std::string_view name = {};                // extern_eff, enum_eff, struct_eff
+  std::span<const ident> constants = {};     // enum_eff
+  std::span<const field_eff> fields = {};    // struct_eff, in declaration order
+  const type_eff* element = nullptr;         // array_eff
+  std::int64_t size = 0;                     // array_eff
+};
+
+struct field_eff {
+  ident name;
+  const type_eff* type;
+};
+
+/// Structural equality: kinds, names, constants, fields, elements and sizes.
+bool operator==(const type_eff& a, const type_eff& b);
+
+/// The type of an expression: one element per component of a tuple value.
+using type_list = std::vector<const type_eff*>;
+
+/// Element-wise structural equality.
+bool same_types(std::span<const type_eff* const> a, std::span<const type_eff* const> b);
+
+/// "bool", "int", "real", "T(*extern*)", "T(*enum*)", "T(*sruct*)", "%s^%d".
+std::string string_of_type_eff(const type_eff& type);
+/// "" for none, the single type, or the types joined with " * ".
+std::string string_of_type_eff_list(std::span<const type_eff* const> types);
+
+/// A clock: the name of the Boolean flow it is on, or null for the base clock.
+/// Clocks compare by text.
+using clock = ident;
+
+/// An operator applied to operands of the wrong types.
+class Type_error : public Fatal_error {
+ public:
+  explicit Type_error(const std::string& message) : Fatal_error("Type_error", message) {}
+};
+
+/// Operands on different clocks, or a malformed `when`.
+class Clock_error : public Fatal_error {
+ public:
+  explicit Clock_error(const std::string& message) : Fatal_error("Clock_error", message) {}
+};
+
+/// A typing environment: resolved named types, flows with their types and
+/// clocks, and operator signatures. It remembers the type of every expression
+/// it has typed, since trees never change.
+class env;
+
+/// The environment of the package, and of `node` when one is given; fails with
+/// the first declaration error met.
+std::unique_ptr<env> get_env(const package& pack, const node_def* node = nullptr);
+
+/// The environment of `node` built on the package's own environment: the same
+/// environment, and the same first error, as `get_env(pack, &node)`, at the
+/// cost of the node's flows only. `package_env` must outlive the result.
+std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node);
+
+/// The environment whose tables stay empty: only literals can be typed in it.
+env& empty_env();
+
+/// The type list of the expression; `Type_error`, `Global_error` or
+/// `Internal_error` when it has none.
+const type_list& exp_type(const env& environment, const val_exp* e);
+
+/// The type of a declared flow; `Global_error` when the name is not one.
+const type_eff& ident_type(const env& environment, std::string_view name);
+
+/// The clock of the expression; `Clock_error` or `Global_error` when it has none.
+clock exp_clock(const env& environment, const val_exp* e);
+
+/// The clock of a declared flow; `Global_error` when the name is not one.
+clock ident_clock(const env& environment, std::string_view name);
+
+/// Declares a new flow; `Global_error` when the name is declared already.
+void declare_flow(env& environment, const type_eff& type, clock on, ident name);
+
+/// The type expression naming an effective type (arrays with a literal size).
+const type_exp* type_exp_of_type_eff(const type_eff& type);
+
+/// Applies the action to every resolved named type, in the order resolved.
+void iter_on_types(const env& environment,
+                   const std::function<void(std::string_view, const type_eff&)>& action);
+
+/// The value of a plain integer literal; `Global_error` for anything else.
+std::int64_t eval_const_int(const val_exp* e);
