@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Builds the optimised program and the benchmark tools, generates a zo file of
+# about 50 MB, and times every mode on it. Not part of the test suite.
+set -eu
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-bench
+size=${1:-50000000}
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
+ninja -C "$build" za2vu lex_bench gen_zo > /dev/null
+input=$build/bench.zo
+[ -f "$input" ] && [ "$(stat -c %s "$input")" -ge "$size" ] || "$build/bench/gen_zo" "$size" > "$input"
+bytes=$(stat -c %s "$input")
+echo "input: $input, $bytes bytes"
+
+# Runs the command, reporting its wall time, throughput and peak memory.
+measure() {
+  local label=$1
+  shift
+  local report
+  report=$( { /usr/bin/time -f '%e %M' "$@" > /dev/null; } 2>&1 | tail -1)
+  local seconds=${report% *} kilobytes=${report#* }
+  awk -v l="$label" -v s="$seconds" -v k="$kilobytes" -v b="$bytes" 'BEGIN {
+    printf "%-28s %7.2f s %8.1f MB/s   peak %6.0f MB (%.1f x input)\n",
+           l, s, (s > 0 ? b / 1e6 / s : 0), k / 1024, k * 1024 / b }'
+}
+
+echo "lexer alone:                 $("$build/bench/lex_bench" "$input")"
+measure "wc -w (for comparison)" wc -w "$input"
+measure "za2vu -tlex" "$build/za2vu" -tlex "$input"
