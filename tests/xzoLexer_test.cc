@@ -1,0 +1,104 @@
+#include "xzoLexer.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The tokens of the text as "NAME text" strings, up to the end of input.
+std::vector<std::string> tokens_of(std::string_view text) {
+  lexer_buffer buffer{text};
+  std::vector<std::string> listed;
+  for (token next = lexer(buffer); next.kind != TK_EOF; next = lexer(buffer))
+    listed.push_back(std::string(token_name(next.kind)) + " " + std::string(next.lx.str));
+  return listed;
+}
+
+using listing = std::vector<std::string>;
+
+}  // namespace
+
+TEST(Lexer, LongestMatchSplitsRealBeforeRange) {
+  EXPECT_EQ(tokens_of("1..2"), (listing{"TK_RCONST 1.", "TK_RCONST .2"}));
+  EXPECT_EQ(tokens_of("1 .. 2"), (listing{"TK_ICONST 1", "TK_CDOTS ..", "TK_ICONST 2"}));
+}
+
+TEST(Lexer, IncompleteExponentBacksUpToTheInteger) {
+  EXPECT_EQ(tokens_of("1e+"), (listing{"TK_ICONST 1", "TK_IDENT e", "TK_PLUS +"}));
+  EXPECT_EQ(tokens_of("2E-7 3.e4 .5e+1"),
+            (listing{"TK_RCONST 2E-7", "TK_RCONST 3.e4", "TK_RCONST .5e+1"}));
+}
+
+TEST(Lexer, QualifiedNameNeedsALetterAfterTheColons) {
+  EXPECT_EQ(tokens_of("abc::"), (listing{"TK_IDENT abc", "TK_COLON :", "TK_COLON :"}));
+  EXPECT_EQ(tokens_of("p::node"), (listing{"TK_IDENT p::node"}));
+  EXPECT_EQ(tokens_of("a:int"), (listing{"TK_IDENT a", "TK_COLON :", "TK_INT int"}));
+}
+
+TEST(Lexer, DoubleDashOpensACommentEvenInsideAnArrow) {
+  EXPECT_EQ(tokens_of("x-->y\nz"), (listing{"TK_IDENT x", "TK_IDENT z"}));
+  EXPECT_EQ(tokens_of("-- no final line break"), listing{});
+}
+
+TEST(Lexer, CommentsDoNotNest) {
+  EXPECT_EQ(tokens_of("(* (* *) *)"), (listing{"TK_STAR *", "TK_CLOSE_PAR )"}));
+  EXPECT_EQ(tokens_of("/* --% x */ y"), (listing{"TK_IDENT y"}));
+}
+
+TEST(Lexer, AnnotationKeepsEverythingAfterItsMarker) {
+  EXPECT_EQ(tokens_of("x --% note\r\n"), (listing{"TK_IDENT x", "TK_PRAGMA  note\r"}));
+  EXPECT_EQ(tokens_of("--%"), (listing{"TK_PRAGMA "}));
+}
+
+TEST(Lexer, KeywordsAreCaseSensitive) {
+  EXPECT_EQ(tokens_of("returns Returns node Node"),
+            (listing{"TK_RETURNS returns", "TK_IDENT Returns", "TK_NODE node",
+                     "TK_IDENT Node"}));
+  EXPECT_EQ(is_a_keyword("unsafe"), TK_UNSAFE);
+  EXPECT_EQ(is_a_keyword("of"), TK_OF);
+  EXPECT_EQ(is_a_keyword("u"), std::nullopt);
+  EXPECT_EQ(is_a_keyword("Of"), std::nullopt);
+}
+
+TEST(Lexer, EveryByteThatStartsNoTokenIsOneError) {
+  std::string bytes("%!$\f\x80\xff", 6);
+  bytes.push_back('\0');
+  std::vector<std::string> listed = tokens_of(bytes);
+  ASSERT_EQ(listed.size(), 7u);
+  for (std::size_t index = 0; index < listed.size(); ++index)
+    EXPECT_EQ(listed[index], "TK_ERROR " + bytes.substr(index, 1));
+}
+
+TEST(Lexer, SymbolsTakeTheirLongestForm) {
+  EXPECT_EQ(tokens_of("...->><=>x.%y a.5"),
+            (listing{"TK_CDOTS ..", "TK_DOT .", "TK_ARROW ->", "TK_GT >", "TK_LTE <=",
+                     "TK_GT >", "TK_IDENT x", "TK_FIELD .%", "TK_IDENT y", "TK_IDENT a",
+                     "TK_RCONST .5"}));
+}
+
+TEST(Lexer, UnterminatedCommentIsPlacedAtItsOpener) {
+  lexer_buffer buffer{"ab (* open"};
+  EXPECT_EQ(lexer(buffer).kind, TK_IDENT);
+  try {
+    lexer(buffer);
+    FAIL() << "an unterminated comment must fail";
+  } catch (const Lexical_error& failure) {
+    EXPECT_EQ(failure.column(), 4);
+    EXPECT_EQ(last_made().str, "(*");
+  }
+}
+
+TEST(Lexer, ColumnsCountFromTheLineStart) {
+  lexer_buffer buffer{"\n  abc --%x"};
+  token word = lexer(buffer);
+  EXPECT_EQ(word.lx.cstart, 3);
+  EXPECT_EQ(word.lx.cend, 5);
+  token note = lexer(buffer);
+  EXPECT_EQ(note.lx.str, "x");
+  EXPECT_EQ(note.lx.cstart, 10);
+  EXPECT_EQ(note.lx.cend, 10);
+  EXPECT_EQ(note.lx.line, word.lx.line);
+  EXPECT_EQ(token_code(lexer(buffer)).first, "TK_EOF");
+}
