@@ -45,6 +45,13 @@ void put(char byte) {
   buffer[used++] = byte;
 }
 
+char* claim(std::size_t size) {
+  if (size > capacity - used) flush();
+  return buffer + used;
+}
+
+void commit(char* end) { used = static_cast<std::size_t>(end - buffer); }
+
 void put_int(long long value, int width) {
   char digits[24];
   char* first = digits + sizeof digits;
