@@ -55,18 +55,18 @@ void node(int index) {
   std::string n = std::to_string(index);
   out("(* node %d: a counter with %s *)\n", index, "four inputs");
   out("node N%d (x0_%s, x1_%s : int; x2_%s, x3_%s : int; c_%s : bool)\n", index,
-              n.c_str(), n.c_str(), n.c_str(), n.c_str(), n.c_str());
+      n.c_str(), n.c_str(), n.c_str(), n.c_str(), n.c_str());
   out("returns (y_%s : int; b_%s : bool);\nvar\n  v_%s : int;\n  r_%s : real;\nlet\n",
-              n.c_str(), n.c_str(), n.c_str(), n.c_str());
+      n.c_str(), n.c_str(), n.c_str(), n.c_str());
   out("  --%%PROPERTY b_%s;\n", n.c_str());
   out("  assert x0_%s >= 0 and not c_%s or x1_%s < 100;\n", n.c_str(), n.c_str(),
-              n.c_str());
+      n.c_str());
   out("  v_%s = 0 -> %s;\n", n.c_str(), int_expression(3, index).c_str());
   out("  y_%s = F%d(v_%s, %s);\n", n.c_str(), index % 20, n.c_str(),
-              int_expression(2, index).c_str());
+      int_expression(2, index).c_str());
   out("  r_%s = real v_%s * 2.5 + 1.0e-3; -- scaled\n", n.c_str(), n.c_str());
-  out("  b_%s = (y_%s <> v_%s) xor (r_%s > 0.5);\n", n.c_str(), n.c_str(),
-              n.c_str(), n.c_str());
+  out("  b_%s = (y_%s <> v_%s) xor (r_%s > 0.5);\n", n.c_str(), n.c_str(), n.c_str(),
+      n.c_str());
   out("tel\n\n");
 }
 

@@ -28,12 +28,12 @@ void new_line(const match_span& match) {
 
 const lexeme& last_made() { return last_position; }
 
-const text_object* make_text(arena& store, std::string_view text, int line,
-                             int cstart) {
+const text_object* make_text(arena& store, std::string_view text, int line, int cstart) {
   void* block = store.allocate(sizeof(text_object) + text.size());
-  auto* object = new (block) text_object(static_cast<std::uint32_t>(text.size()),
-                                         line, cstart);
-  if (!text.empty()) std::memcpy(static_cast<char*>(block) + sizeof(text_object), text.data(),
+  auto* object =
+      new (block) text_object(static_cast<std::uint32_t>(text.size()), line, cstart);
+  if (!text.empty())
+    std::memcpy(static_cast<char*>(block) + sizeof(text_object), text.data(),
                 text.size());
   return object;
 }

@@ -11,6 +11,7 @@
 #include "lexeme.h"
 
 // Token kinds in the order of their listing names; TK_EOF carries no lexeme.
+// clang-format off
 enum token_kind : std::uint8_t {
   TK_EOF, TK_ERROR, TK_AND, TK_ARROW, TK_ASSERT, TK_BAR, TK_BOOL, TK_CDOTS,
   TK_CLOSE_BRACE, TK_CLOSE_BRACKET, TK_CLOSE_PAR, TK_COLON, TK_COMA, TK_CONST,
@@ -20,8 +21,9 @@ enum token_kind : std::uint8_t {
   TK_NEQ, TK_NODE, TK_NOR, TK_NOT, TK_OPEN_BRACE, TK_OPEN_BRACKET, TK_OPEN_PAR,
   TK_OR, TK_PCENT, TK_PLUS, TK_PRE, TK_RCONST, TK_REAL, TK_RETURNS, TK_SEMICOL,
   TK_SLASH, TK_STAR, TK_STRUCT, TK_STEP, TK_TEL, TK_THEN, TK_TRUE, TK_TYPE,
-  TK_VAR, TK_WHEN, TK_XOR, TK_OF, TK_PRAGMA,
+  TK_VAR, TK_WHEN, TK_XOR, TK_OF, TK_PRAGMA
 };
+// clang-format on
 
 /// A token: its kind and, except for TK_EOF, the position of its text.
 struct token {

@@ -1,7 +1,6 @@
 #include "mainArg.h"
 
 #include <cstdio>
-#include <regex>
 #include <string_view>
 
 #include "output.h"
@@ -13,8 +12,8 @@ namespace {
 
 const std::string program_name = "za2vu";
 const std::string version = "1.0";
-const std::string usage_message = program_name + " " + version + "\nusage: " +
-                                  program_name + " [options] <file> | " +
+const std::string usage_message = program_name + " " + version +
+                                  "\nusage: " + program_name + " [options] <file> | " +
                                   program_name + " -help";
 
 struct settings_t {
@@ -48,11 +47,19 @@ std::optional<int> set_true(bool& setting) {
   return std::nullopt;
 }
 
+bool is_letter(char c) {
+  return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
 // Matched from the value's first byte: an identifier, then the end of the
 // value or of its first line.
 bool is_identifier(const std::string& value) {
-  static const std::regex pattern("[_a-zA-Z][_a-zA-Z0-9]*(\n|$)");
-  return std::regex_search(value, pattern, std::regex_constants::match_continuous);
+  if (value.empty() || !is_letter(value[0])) return false;
+  std::size_t end = 1;
+  while (end < value.size() &&
+         (is_letter(value[end]) || (value[end] >= '0' && value[end] <= '9')))
+    ++end;
+  return end == value.size() || value[end] == '\n';
 }
 
 std::optional<int> print_usage(const std::string&);
@@ -79,16 +86,20 @@ const option options[] = {
      [](const std::string&) { return set_true(settings.test_parse); }},
     {"-simp", arity::flag, "  static simplification",
      [](const std::string&) { return set_true(settings.simplify); }},
-    {"-flat", arity::takes_value, "  <node> introduce an equation for each operator in node",
+    {"-flat", arity::takes_value,
+     "  <node> introduce an equation for each operator in node",
      [](const std::string& value) {
        settings.flat_node = value;
        return set_true(settings.flat);
      }},
-    {"-usrint", arity::flag, "  replace int operations by function calls (usrIntPlus etc)",
+    {"-usrint", arity::flag,
+     "  replace int operations by function calls (usrIntPlus etc)",
      [](const std::string&) { return set_true(settings.usr_int); }},
-    {"-usrreal", arity::flag, "  replace real operations by function calls (usrRealPlus etc)",
+    {"-usrreal", arity::flag,
+     "  replace real operations by function calls (usrRealPlus etc)",
      [](const std::string&) { return set_true(settings.usr_real); }},
-    {"-usrbool", arity::flag, "  replace bool operations by function calls (usrBoolOr etc)",
+    {"-usrbool", arity::flag,
+     "  replace bool operations by function calls (usrBoolOr etc)",
      [](const std::string&) { return set_true(settings.usr_bool); }},
     {"-clean", arity::flag, "   erase useless variables",
      [](const std::string&) { return set_true(settings.cleanup); }},
@@ -173,9 +184,8 @@ std::optional<int> parse(int argc, const char* const argv[]) {
     } else if (index + 1 < argc) {
       value = argv[++index];
     } else {
-      return reject(program_path + ": option " + quoted(argument) +
-                        " needs an argument.\n",
-                    2);
+      return reject(
+          program_path + ": option " + quoted(argument) + " needs an argument.\n", 2);
     }
     if (std::optional<int> ending = found->action(value)) return ending;
   }

@@ -73,9 +73,9 @@ TEST(Lexer, EveryByteThatStartsNoTokenIsOneError) {
 
 TEST(Lexer, SymbolsTakeTheirLongestForm) {
   EXPECT_EQ(tokens_of("...->><=>x.%y a.5"),
-            (listing{"TK_CDOTS ..", "TK_DOT .", "TK_ARROW ->", "TK_GT >", "TK_LTE <=",
-                     "TK_GT >", "TK_IDENT x", "TK_FIELD .%", "TK_IDENT y", "TK_IDENT a",
-                     "TK_RCONST .5"}));
+            (listing{"TK_CDOTS ..", "TK_DOT .", "TK_ARROW ->", "TK_GT >",
+                     "TK_LTE <=", "TK_GT >", "TK_IDENT x", "TK_FIELD .%", "TK_IDENT y",
+                     "TK_IDENT a", "TK_RCONST .5"}));
 }
 
 TEST(Lexer, UnterminatedCommentIsPlacedAtItsOpener) {
