@@ -67,7 +67,8 @@ std::string_view read_channel(const input_channel& channel) {
   // shows the end; other inputs grow their buffer as they come.
   struct stat status;
   bool regular = fstat(channel.fd, &status) == 0 && S_ISREG(status.st_mode);
-  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16, '\0');
+  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16,
+                   '\0');
   std::size_t filled = 0;
   for (;;) {
     if (filled == text.size()) text.resize(2 * text.size());
