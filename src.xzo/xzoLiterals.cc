@@ -1,9 +1,89 @@
+// Numeric literals: the texts of integer and real values and back, each
+// conversion checked by converting its result back.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "errors.h"
 #include "xzoAst.h"
 
-#include <cstdio>
+namespace {
+
+Global_error not_numerical(const char* function, std::string_view text) {
+  std::string message = "(";
+  message += function;
+  message += ") \"";
+  message += text;
+  message += "\" is not a valid numerical notation";
+  return Global_error{std::move(message)};
+}
+
+// An optional "+" is admitted as by the standard readers, but not before
+// another sign.
+std::string_view without_plus(std::string_view text) {
+  if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+')
+    text.remove_prefix(1);
+  return text;
+}
+
+// The real a whole text denotes, or false. A value beyond the range of a
+// double reads as the standard reader gives it: an infinity, or zero.
+bool read_real(std::string_view text, double& value) {
+  text = without_plus(text);
+  const char* end = text.data() + text.size();
+  auto [stop, failure] = std::from_chars(text.data(), end, value);
+  if (stop != end) return false;
+  if (failure == std::errc::result_out_of_range) {
+    value = std::strtod(std::string(text).c_str(), nullptr);
+    return true;
+  }
+  return failure == std::errc();
+}
+
+std::string percent_e(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%E", value);
+  return text;
+}
+
+}  // namespace
+
+std::int64_t int_of_zoint(std::string_view text) {
+  std::string_view digits = without_plus(text);
+  const char* end = digits.data() + digits.size();
+  std::int64_t value = 0;
+  auto [stop, failure] = std::from_chars(digits.data(), end, value);
+  if (failure != std::errc() || stop != end) throw not_numerical("int_of_zoint", text);
+  return value;
+}
+
+double float_of_zoreal(std::string_view text) {
+  double value = 0;
+  if (!read_real(text, value)) throw not_numerical("float_of_zoreal", text);
+  double printed = 0;
+  if (!read_real(percent_e(value), printed) || printed != value)
+    throw not_numerical("float_of_zoreal", text);
+  return value;
+}
 
 std::string zoint_of_int(std::int64_t value) {
   char text[24];
   std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
+  return text;
+}
+
+std::string zoreal_of_float(double value) {
+  std::string text = percent_e(value);
+  double printed = 0;
+  if (!read_real(text, printed)) throw not_numerical("zoreal_of_float", text);
+  double difference = std::fabs(value - printed);
+  // The comparison fails for a NaN difference (an infinite or NaN value).
+  if (!(difference < 0.0001)) throw not_numerical("zoreal_of_float", text);
+  if (difference != 0)
+    std::fprintf(stderr,
+                 "Warning: round error of %E while converting internal value to \"%s\"\n",
+                 difference, text.c_str());
   return text;
 }

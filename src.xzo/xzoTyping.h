@@ -50,8 +50,8 @@ std::string string_of_type_eff(const type_eff& type);
 std::string string_of_type_eff_list(std::span<const type_eff* const> types);
 
 /// A clock: the name of the Boolean flow it is on, or null for the base clock.
-/// Clocks compare by text.
-using clock = ident;
+/// Clocks compare by text. (Not `clock`, which the C library declares.)
+using flow_clock = ident;
 
 /// An operator applied to operands of the wrong types.
 class Type_error : public Fatal_error {
@@ -90,13 +90,13 @@ const type_list& exp_type(const env& environment, const val_exp* e);
 const type_eff& ident_type(const env& environment, std::string_view name);
 
 /// The clock of the expression; `Clock_error` or `Global_error` when it has none.
-clock exp_clock(const env& environment, const val_exp* e);
+flow_clock exp_clock(const env& environment, const val_exp* e);
 
 /// The clock of a declared flow; `Global_error` when the name is not one.
-clock ident_clock(const env& environment, std::string_view name);
+flow_clock ident_clock(const env& environment, std::string_view name);
 
 /// Declares a new flow; `Global_error` when the name is declared already.
-void declare_flow(env& environment, const type_eff& type, clock on, ident name);
+void declare_flow(env& environment, const type_eff& type, flow_clock on, ident name);
 
 /// The type expression naming an effective type (arrays with a literal size).
 const type_exp* type_exp_of_type_eff(const type_eff& type);

@@ -1,0 +1,66 @@
+// The inside of a typing environment, shared by the two halves of typing: the
+// resolution of declarations and the typing of expressions.
+#pragma once
+
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "xzoTyping.h"
+
+/// The input and output types of a node or function.
+struct signature {
+  type_list inputs;
+  type_list outputs;
+};
+
+/// A declared flow: its type as a one-element list, so that naming the flow
+/// types as that list, and its clock.
+struct flow_entry {
+  type_list type;
+  flow_clock on;
+};
+
+/// A named type the environment has looked up: null while it is being resolved.
+/// `by_operators` marks what a package environment resolved for the operator
+/// signatures, which a node's own flows come before.
+struct type_entry {
+  std::string_view name;
+  const type_eff* type;
+  bool by_operators;
+};
+
+class env {
+ public:
+  env(const package* pack, const env* parent);
+
+  /// The package whose declarations are resolved; null for the empty environment.
+  const package* pack;
+  /// The package environment a node environment is built on, or null.
+  const env* parent;
+  /// Whether the flows of a node are declared.
+  bool has_node = false;
+  /// Set while the operator signatures are resolved.
+  bool resolving_operators = false;
+
+  std::vector<type_entry> types;  // in the order first looked up
+  std::unordered_map<std::string_view, std::size_t> type_index;
+  std::unordered_map<std::string_view, flow_entry> flows;
+  std::unordered_map<std::string_view, signature> oper_sigs;
+
+  // What was typed already: trees never change and a flow, once declared,
+  // keeps its type and clock, so an answer once given stays right.
+  mutable std::unordered_map<const val_exp*, type_list> exp_types;
+  mutable std::unordered_map<const val_exp*, flow_clock> exp_clocks;
+
+  const flow_entry* find_flow(std::string_view name) const;
+  const signature* find_oper(std::string_view name) const;
+};
+
+/// Declares a flow whose type lives as long as the environment.
+void add_flow(env& environment, const type_eff* type, flow_clock on, ident name);
+
+/// The shared one-element lists of the basic types.
+const type_list& bool_list();
+const type_list& int_list();
+const type_list& real_list();

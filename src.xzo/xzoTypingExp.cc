@@ -1,0 +1,188 @@
+// The type and the clock of an expression: its operands first, then the rule
+// of its kind. Answers are remembered per environment, so that typing every
+// operand of every node of a tree costs one visit per node.
+#include <string>
+
+#include "xzoTyping.h"
+#include "xzoTypingEnv.h"
+
+namespace {
+
+[[noreturn]] void bad_types() { throw Type_error("bad type combination"); }
+
+[[noreturn]] void not_same_clock() { throw Clock_error("operands not on same clock"); }
+
+// Whether the types are `count` types of the basic kind.
+bool all_basic(const type_list& types, std::size_t count, type_eff_kind kind) {
+  if (types.size() != count) return false;
+  for (const type_eff* type : types)
+    if (type->kind != kind) return false;
+  return true;
+}
+
+// The overloaded arithmetic: the integer rule first, then the real rule.
+type_list int_else_real(const type_list& operands, std::size_t count) {
+  if (all_basic(operands, count, int_eff)) return int_list();
+  if (all_basic(operands, count, real_eff)) return real_list();
+  bad_types();
+}
+
+type_list basic_rule(const type_list& operands, std::size_t count, type_eff_kind kind,
+                     const type_list& result) {
+  if (!all_basic(operands, count, kind)) bad_types();
+  return result;
+}
+
+const type_list& flow_types(const env& environment, std::string_view name) {
+  const flow_entry* declared = environment.find_flow(name);
+  if (declared == nullptr)
+    throw Global_error{"Typing.ident_type: undeclared flow: " + std::string(name)};
+  return declared->type;
+}
+
+type_list operator_type(const env& environment, const val_exp* e,
+                        const type_list& operands) {
+  switch (e->kind()) {
+    case nat_call: {
+      std::string_view name = e->name()->text();
+      const signature* called = environment.find_oper(name);
+      if (called == nullptr)
+        throw Global_error{"undeclared operator" + std::string(name)};
+      if (!same_types(operands, called->inputs)) bad_types();
+      return called->outputs;
+    }
+    case nat_pre:
+    case nat_current:
+      if (operands.size() != 1) bad_types();
+      return operands;
+    case nat_not: return basic_rule(operands, 1, bool_eff, bool_list());
+    case nat_uminus: return int_else_real(operands, 1);
+    case nat_real_conv: return basic_rule(operands, 1, int_eff, real_list());
+    case nat_int_conv: return basic_rule(operands, 1, real_eff, int_list());
+    case nat_arrow:
+      if (operands.size() != 2 || !(*operands[0] == *operands[1])) bad_types();
+      return {operands[0]};
+    case nat_and:
+    case nat_or:
+    case nat_xor:
+    case nat_impl: return basic_rule(operands, 2, bool_eff, bool_list());
+    case nat_eq:
+    case nat_neq:
+      if (operands.size() != 2 || !(*operands[0] == *operands[1])) bad_types();
+      return bool_list();
+    case nat_gte:
+    case nat_gt:
+    case nat_lte:
+    case nat_lt: int_else_real(operands, 2); return bool_list();
+    case nat_div:
+    case nat_mod: return basic_rule(operands, 2, int_eff, int_list());
+    case nat_minus:
+    case nat_plus:
+    case nat_slash:
+    case nat_times: return int_else_real(operands, 2);
+    case nat_if:
+      if (operands.size() != 3 || operands[0]->kind != bool_eff ||
+          !(*operands[1] == *operands[2]))
+        bad_types();
+      return {operands[1]};
+    case nat_nor:
+    case nat_diese:
+      if (operands.empty()) bad_types();
+      return basic_rule(operands, operands.size(), bool_eff, bool_list());
+    case nat_tuple: return operands;
+    default: break;
+  }
+  throw Internal_error{"Typing.exp_type", "operator not implemented"};
+}
+
+bool same_clock(flow_clock a, flow_clock b) {
+  if (a == nullptr || b == nullptr) return a == b;
+  return a->text() == b->text();
+}
+
+flow_clock operator_clock(const env& environment, const val_exp* e, std::size_t count,
+                          flow_clock first, bool same) {
+  switch (e->kind()) {
+    case nat_current:
+      if (count != 1 || first == nullptr)
+        throw Global_error{"exp_clock : unexpected case in CURRENT_n"};
+      return ident_clock(environment, first->text());
+    case nat_when:
+      if (count != 2) throw Global_error{"exp_clock : unexpected case in WHEN_n"};
+      if (!same) not_same_clock();
+      if (e->op(1)->kind() != nat_ident)
+        throw Clock_error("snd operand of when must be a var");
+      return e->op(1)->name();
+    default:
+      if (count == 0) throw Global_error{"exp_clock : unexpected case"};
+      if (!same) not_same_clock();
+      return first;
+  }
+}
+
+}  // namespace
+
+// Recursive over the depth of the tree: the frame holds only the operands'
+// types, the rule itself runs in a separate frame.
+const type_list& exp_type(const env& environment, const val_exp* e) {
+  switch (e->kind()) {
+    case nat_true:
+    case nat_false: return bool_list();
+    case nat_iconst:
+    case nat_ival: return int_list();
+    case nat_rconst:
+    case nat_rval: return real_list();
+    case nat_ident: return flow_types(environment, e->name()->text());
+    default: break;
+  }
+  auto known = environment.exp_types.find(e);
+  if (known != environment.exp_types.end()) return known->second;
+  type_list operands;
+  for (const val_exp* operand : e->ops()) {
+    const type_list& types = exp_type(environment, operand);
+    operands.insert(operands.end(), types.begin(), types.end());
+  }
+  type_list result = operator_type(environment, e, operands);
+  return environment.exp_types.emplace(e, std::move(result)).first->second;
+}
+
+const type_eff& ident_type(const env& environment, std::string_view name) {
+  return *flow_types(environment, name)[0];
+}
+
+// The operands' clocks are all computed before any rule is checked, so that
+// an error inside a later operand comes first.
+flow_clock exp_clock(const env& environment, const val_exp* e) {
+  switch (e->kind()) {
+    case nat_true:
+    case nat_false:
+    case nat_iconst:
+    case nat_rconst:
+    case nat_ival:
+    case nat_rval: return nullptr;
+    case nat_ident: return ident_clock(environment, e->name()->text());
+    default: break;
+  }
+  auto known = environment.exp_clocks.find(e);
+  if (known != environment.exp_clocks.end()) return known->second;
+  std::size_t count = 0;
+  flow_clock first = nullptr;
+  bool same = true;
+  for (const val_exp* operand : e->ops()) {
+    flow_clock on = exp_clock(environment, operand);
+    if (count++ == 0)
+      first = on;
+    else if (!same_clock(first, on))
+      same = false;
+  }
+  flow_clock result = operator_clock(environment, e, count, first, same);
+  environment.exp_clocks.emplace(e, result);
+  return result;
+}
+
+flow_clock ident_clock(const env& environment, std::string_view name) {
+  const flow_entry* declared = environment.find_flow(name);
+  if (declared == nullptr)
+    throw Global_error{"exp_clock:  undeclared flow: " + std::string(name)};
+  return declared->on;
+}
