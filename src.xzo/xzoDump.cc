@@ -6,6 +6,7 @@
 
 #include "errors.h"
 #include "xzoDumpScope.h"
+#include "xzoTypingEnv.h"
 #include "xzoUsrOps.h"
 
 text_sink out_fn;
@@ -116,7 +117,9 @@ void dump_pack(const package& pack) {
   std::unique_ptr<env> package_env = get_env(pack);
   for (const def_item& item : pack.items) {
     switch (item.kind) {
-      case const_item: dump_const_def(*package_env, declared(pack.consts, item.name)); break;
+      case const_item:
+        dump_const_def(*package_env, declared(pack.consts, item.name));
+        break;
       case type_item: dump_type_def(*package_env, declared(pack.types, item.name)); break;
       case oper_item: {
         const oper& op = declared(pack.opers, item.name);

@@ -7,10 +7,12 @@
 
 namespace {
 
-void out_int(std::int64_t value) {
-  char digits[24];
-  auto [end, failure] = std::to_chars(digits, digits + sizeof digits, value);
-  out({digits, static_cast<std::size_t>(end - digits)});
+// "[i]" in one piece.
+void print_index(std::int64_t position) {
+  char text[26] = "[";
+  auto [end, failure] = std::to_chars(text + 1, text + sizeof text - 1, position);
+  *end++ = ']';
+  out({text, static_cast<std::size_t>(end - text)});
 }
 
 void print_list(dump_scope& scope, std::span<const val_exp* const> items,
@@ -133,18 +135,14 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
       out("]");
       return;
     // A field access prints as an indexed access: its position in the one
-    // structure type that declares the field.
+    // structure type that declares the field, found before "[" is printed.
     case nat_field:
       print_val_exp(scope, e->op(0));
-      out("[");
-      out_int(field_index(scope, e->name()->text()));
-      out("]");
+      print_index(field_index(scope, e->name()->text()));
       return;
     case nat_tuple_elem:
       print_val_exp(scope, e->op(0));
-      out("[");
-      out_int(e->position());
-      out("]");
+      print_index(e->position());
       return;
     case nat_struct: print_struct_value(scope, e); return;
   }
@@ -196,8 +194,8 @@ std::int64_t field_index(dump_scope& scope, std::string_view field) {
     iter_on_types(scope.environment, [&indexes](std::string_view, const type_eff& type) {
       if (type.kind != struct_eff) return;
       for (std::size_t i = 0; i < type.fields.size(); ++i) {
-        auto [entry, fresh] =
-            indexes.try_emplace(type.fields[i].name->text(), static_cast<std::int64_t>(i));
+        auto [entry, fresh] = indexes.try_emplace(type.fields[i].name->text(),
+                                                  static_cast<std::int64_t>(i));
         if (!fresh) entry->second = ambiguous_field;
       }
     });

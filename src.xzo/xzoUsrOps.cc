@@ -76,29 +76,29 @@ class usr_table {
 constexpr unsigned B = bool_digit, I = int_digit, R = real_digit;
 
 const usr_table usr_int_table{
-    {nat_uminus, {I}, "UsrIntChs"},        {nat_eq, {I, I}, "UsrIntEq"},
-    {nat_neq, {I, I}, "UsrIntNeq"},        {nat_gte, {I, I}, "UsrIntGte"},
-    {nat_gt, {I, I}, "UsrIntGt"},          {nat_lte, {I, I}, "UsrIntLte"},
-    {nat_lt, {I, I}, "UsrIntLt"},          {nat_div, {I, I}, "UsrIntDiv"},
-    {nat_mod, {I, I}, "UsrIntMod"},        {nat_minus, {I, I}, "UsrIntMinus"},
-    {nat_plus, {I, I}, "UsrIntPlus"},      {nat_slash, {I, I}, "UsrIntDiv"},
-    {nat_times, {I, I}, "UsrIntTimes"},    {nat_if, {B, I, I}, "UsrIntIf"},
+    {nat_uminus, {I}, "UsrIntChs"},     {nat_eq, {I, I}, "UsrIntEq"},
+    {nat_neq, {I, I}, "UsrIntNeq"},     {nat_gte, {I, I}, "UsrIntGte"},
+    {nat_gt, {I, I}, "UsrIntGt"},       {nat_lte, {I, I}, "UsrIntLte"},
+    {nat_lt, {I, I}, "UsrIntLt"},       {nat_div, {I, I}, "UsrIntDiv"},
+    {nat_mod, {I, I}, "UsrIntMod"},     {nat_minus, {I, I}, "UsrIntMinus"},
+    {nat_plus, {I, I}, "UsrIntPlus"},   {nat_slash, {I, I}, "UsrIntDiv"},
+    {nat_times, {I, I}, "UsrIntTimes"}, {nat_if, {B, I, I}, "UsrIntIf"},
 };
 
 const usr_table usr_real_table{
-    {nat_uminus, {R}, "UsrRealChs"},       {nat_eq, {R, R}, "UsrRealEq"},
-    {nat_neq, {R, R}, "UsrRealNeq"},       {nat_gte, {R, R}, "UsrRealGte"},
-    {nat_gt, {R, R}, "UsrRealGt"},         {nat_lte, {R, R}, "UsrRealLte"},
-    {nat_lt, {R, R}, "UsrRealLt"},         {nat_minus, {R, R}, "UsrRealMinus"},
-    {nat_plus, {R, R}, "UsrRealPlus"},     {nat_slash, {R, R}, "UsrRealDiv"},
-    {nat_times, {R, R}, "UsrRealTimes"},   {nat_if, {B, R, R}, "UsrRealIf"},
+    {nat_uminus, {R}, "UsrRealChs"},     {nat_eq, {R, R}, "UsrRealEq"},
+    {nat_neq, {R, R}, "UsrRealNeq"},     {nat_gte, {R, R}, "UsrRealGte"},
+    {nat_gt, {R, R}, "UsrRealGt"},       {nat_lte, {R, R}, "UsrRealLte"},
+    {nat_lt, {R, R}, "UsrRealLt"},       {nat_minus, {R, R}, "UsrRealMinus"},
+    {nat_plus, {R, R}, "UsrRealPlus"},   {nat_slash, {R, R}, "UsrRealDiv"},
+    {nat_times, {R, R}, "UsrRealTimes"}, {nat_if, {B, R, R}, "UsrRealIf"},
 };
 
 const usr_table usr_bool_table{
-    {nat_not, {B}, "UsrBoolNot"},          {nat_eq, {B, B}, "UsrBoolEq"},
-    {nat_neq, {B, B}, "UsrBoolNeq"},       {nat_and, {B, B}, "UsrBoolAnd"},
-    {nat_or, {B, B}, "UsrBoolOr"},         {nat_xor, {B, B}, "UsrBoolXor"},
-    {nat_impl, {B, B}, "UsrBoolImpl"},     {nat_if, {B, B, B}, "UsrBoolIf"},
+    {nat_not, {B}, "UsrBoolNot"},      {nat_eq, {B, B}, "UsrBoolEq"},
+    {nat_neq, {B, B}, "UsrBoolNeq"},   {nat_and, {B, B}, "UsrBoolAnd"},
+    {nat_or, {B, B}, "UsrBoolOr"},     {nat_xor, {B, B}, "UsrBoolXor"},
+    {nat_impl, {B, B}, "UsrBoolImpl"}, {nat_if, {B, B, B}, "UsrBoolIf"},
 };
 
 std::string_view usr_func(bool mode, const usr_table& table, const env& environment,
@@ -112,7 +112,8 @@ std::string_view usr_func(bool mode, const usr_table& table, const env& environm
 }  // namespace
 
 const char* usr_func_of(const env& environment, const val_exp* e) {
-  if (!(usr_int_mode || usr_real_mode || usr_bool_mode) || e->ops().empty()) return nullptr;
+  if (!(usr_int_mode || usr_real_mode || usr_bool_mode) || e->ops().empty())
+    return nullptr;
   // One typing serves the three modes: the key is the same for each.
   unsigned code = operand_code(environment, e->ops());
   const char* name = nullptr;
@@ -140,9 +141,12 @@ std::string_view get_usr_bool_func(const env& environment, exp_kind kind,
 std::string correct_real(std::string_view text) {
   std::string corrected(text);
   for (char& c : corrected) {
-    if (c == '+') c = 'p';
-    else if (c == '-') c = 'm';
-    else if (c == '.') c = '_';
+    if (c == '+')
+      c = 'p';
+    else if (c == '-')
+      c = 'm';
+    else if (c == '.')
+      c = '_';
   }
   return corrected;
 }

@@ -12,6 +12,7 @@
 #include "errors.h"
 #include "xzoAst.h"
 #include "xzoDump.h"
+#include "xzoTypingEnv.h"
 
 namespace build {
 
@@ -29,17 +30,19 @@ inline const val_exp* lit(std::string_view text) {
 inline const val_exp* real_lit(std::string_view text) {
   return make_val_exp(named_nature(nat_rconst, id(text)), {});
 }
-inline const val_exp* apply(exp_kind kind, std::initializer_list<const val_exp*> ops) {
-  return make_val_exp(kind, {ops.begin(), ops.size()});
+inline const val_exp* node_of(exp_kind kind, std::initializer_list<const val_exp*> ops) {
+  return make_val_exp(kind, std::span<const val_exp* const>(ops.begin(), ops.size()));
 }
-inline const val_exp* apply(const exp_nature& nat, std::initializer_list<const val_exp*> ops) {
-  return make_val_exp(nat, {ops.begin(), ops.size()});
+inline const val_exp* node_of(const exp_nature& nat,
+                              std::initializer_list<const val_exp*> ops) {
+  return make_val_exp(nat, std::span<const val_exp* const>(ops.begin(), ops.size()));
 }
-inline const val_exp* call(std::string_view name, std::initializer_list<const val_exp*> ops) {
-  return apply(named_nature(nat_call, id(name)), ops);
+inline const val_exp* call(std::string_view name,
+                           std::initializer_list<const val_exp*> ops) {
+  return node_of(named_nature(nat_call, id(name)), ops);
 }
 inline const val_exp* field(const val_exp* record, std::string_view name) {
-  return apply(named_nature(nat_field, id(name)), {record});
+  return node_of(named_nature(nat_field, id(name)), {record});
 }
 
 inline const type_exp* named(std::string_view name) { return make_named_type(id(name)); }
@@ -64,7 +67,8 @@ inline const struct_info* structure(std::string_view name,
   info->name = id(name);
   for (const typed_ident& f : fields) {
     info->field_names.push_back(f.name);
-    info->fields.add(f.name, run_arena().make<field_info>(field_info{f.name, f.type, nullptr}));
+    info->fields.add(f.name,
+                     run_arena().make<field_info>(field_info{f.name, f.type, nullptr}));
   }
   return info;
 }
@@ -93,7 +97,8 @@ struct package_builder {
   }
   package_builder& node(const node_def& definition) {
     auto* stored = run_arena().make<node_def>(definition);
-    pack.opers.add(stored->name, run_arena().make<oper>(oper{node_oper, nullptr, stored}));
+    pack.opers.add(stored->name,
+                   run_arena().make<oper>(oper{node_oper, nullptr, stored}));
     pack.items.push_back({oper_item, stored->name});
     return *this;
   }

@@ -24,20 +24,26 @@ struct usr_modes {
 package sample_package() {
   package_builder source;
   source.type({aliased_type, id("I"), int_type_exp()});
-  source.type({struct_type, id("T"), nullptr, {}, structure("T", {{id("f"), int_type_exp()}})});
+  source.type(
+      {struct_type, id("T"), nullptr, {}, structure("T", {{id("f"), int_type_exp()}})});
   source.constant({extern_const, id("k"), int_type_exp(), nullptr});
   std::initializer_list<input_flow> inputs = {
-      input("i", int_type_exp()),   input("j", int_type_exp()),  input("n", named("I")),
-      input("r", real_type_exp()),  input("q", real_type_exp()), input("a", bool_type_exp()),
-      input("b", bool_type_exp()),  input("c", bool_type_exp()), input("s", named("T"))};
-  source.node({id("N"), seq(inputs), seq({var_flow("y", int_type_exp())}), {}, {}, {}, {}});
+      input("i", int_type_exp()),  input("j", int_type_exp()),
+      input("n", named("I")),      input("r", real_type_exp()),
+      input("q", real_type_exp()), input("a", bool_type_exp()),
+      input("b", bool_type_exp()), input("c", bool_type_exp()),
+      input("s", named("T"))};
+  source.node(
+      {id("N"), seq(inputs), seq({var_flow("y", int_type_exp())}), {}, {}, {}, {}});
   return std::move(source.pack);
 }
 
 class UsrOps : public ::testing::Test {
  protected:
-  UsrOps() : pack(sample_package()), package_env(get_env(pack)),
-             node_env(get_node_env(*package_env, *pack.opers.find("N")->node)) {}
+  UsrOps()
+      : pack(sample_package()),
+        package_env(get_env(pack)),
+        node_env(get_node_env(*package_env, *pack.opers.find("N")->node)) {}
 
   print_outcome print(const val_exp* e) {
     return print_into_string([&] { dump_val_exp(*node_env, e); });
@@ -56,7 +62,8 @@ TEST_F(UsrOps, TablesAnswerByKindAndOperandTypes) {
   auto ops = [](std::initializer_list<const val_exp*> list) {
     return std::span<const val_exp* const>(seq(list));
   };
-  EXPECT_EQ(get_usr_int_func(*node_env, nat_slash, ops({var("i"), var("j")})), "UsrIntDiv");
+  EXPECT_EQ(get_usr_int_func(*node_env, nat_slash, ops({var("i"), var("j")})),
+            "UsrIntDiv");
   EXPECT_EQ(get_usr_int_func(*node_env, nat_div, ops({var("i"), var("n")})), "UsrIntDiv");
   EXPECT_EQ(get_usr_int_func(*node_env, nat_uminus, ops({var("i")})), "UsrIntChs");
   EXPECT_EQ(get_usr_real_func(*node_env, nat_lt, ops({var("r"), var("q")})), "UsrRealLt");
@@ -73,21 +80,23 @@ TEST_F(UsrOps, TablesAnswerByKindAndOperandTypes) {
 TEST_F(UsrOps, ASwitchedOffModeAnswersWithoutTyping) {
   usr_modes modes(false, false, false);
   // The operand has no type; a mode that is off must not ask for it.
-  EXPECT_THROW(get_usr_int_func(*node_env, nat_plus, seq({field(var("s"), "f"), lit("1")})),
-               Failed);
-  EXPECT_EQ(text(apply(nat_plus, {field(var("s"), "f"), lit("1")})), "(s[0] + 1)");
+  EXPECT_THROW(
+      get_usr_int_func(*node_env, nat_plus, seq({field(var("s"), "f"), lit("1")})),
+      Failed);
+  EXPECT_EQ(text(node_of(nat_plus, {field(var("s"), "f"), lit("1")})), "(s[0] + 1)");
 }
 
 TEST_F(UsrOps, IntegerModeReplacesOperatorsLiteralsAndTypes) {
   usr_modes modes(true, false, false);
-  EXPECT_EQ(text(apply(nat_plus, {apply(nat_pre, {var("i")}), lit("1")})),
+  EXPECT_EQ(text(node_of(nat_plus, {node_of(nat_pre, {var("i")}), lit("1")})),
             "UsrIntPlus (pre(i), UsrInt_1)");
-  EXPECT_EQ(text(apply(nat_if, {var("c"), lit("0"), var("n")})), "UsrIntIf (c, UsrInt_0, n)");
-  EXPECT_EQ(text(apply(nat_lt, {var("i"), var("j")})), "UsrIntLt (i, j)");
-  EXPECT_EQ(text(apply(nat_lt, {var("r"), var("q")})), "(r < q)");
+  EXPECT_EQ(text(node_of(nat_if, {var("c"), lit("0"), var("n")})),
+            "UsrIntIf (c, UsrInt_0, n)");
+  EXPECT_EQ(text(node_of(nat_lt, {var("i"), var("j")})), "UsrIntLt (i, j)");
+  EXPECT_EQ(text(node_of(nat_lt, {var("r"), var("q")})), "(r < q)");
   EXPECT_EQ(text(make_val_exp(ival_nature(-5), {})), "UsrInt_-5");
   EXPECT_EQ(text(call("g", {})), "g(true (*__DUMMY*))");
-  EXPECT_EQ(text(apply(nat_eq, {apply(nat_uminus, {var("i")}), lit("3")})),
+  EXPECT_EQ(text(node_of(nat_eq, {node_of(nat_uminus, {var("i")}), lit("3")})),
             "UsrIntEq (UsrIntChs (i), UsrInt_3)");
   EXPECT_EQ(print_into_string([&] {
               dump_type_exp(*node_env, *make_array_type(int_type_exp(), lit("3")));
@@ -101,9 +110,9 @@ TEST_F(UsrOps, IntegerModeReplacesOperatorsLiteralsAndTypes) {
 
 TEST_F(UsrOps, RealModeRewritesLiteralTexts) {
   usr_modes modes(false, true, false);
-  EXPECT_EQ(text(apply(nat_slash, {var("r"), real_lit("1.5e-3")})),
+  EXPECT_EQ(text(node_of(nat_slash, {var("r"), real_lit("1.5e-3")})),
             "UsrRealDiv (r, UsrReal_1_5em3)");
-  EXPECT_EQ(text(apply(nat_div, {var("i"), var("j")})), "(i div j)");
+  EXPECT_EQ(text(node_of(nat_div, {var("i"), var("j")})), "(i div j)");
   EXPECT_EQ(text(make_val_exp(rval_nature(2.5), {})), "UsrReal_2_500000Ep00");
   EXPECT_EQ(text(real_lit("0.5")), "UsrReal_0_5");
   EXPECT_EQ(correct_real("+1,2.3-4"), "p1,2_3m4");
@@ -111,8 +120,8 @@ TEST_F(UsrOps, RealModeRewritesLiteralTexts) {
 
 TEST_F(UsrOps, BooleanModeLeavesIntegersAlone) {
   usr_modes modes(false, false, true);
-  EXPECT_EQ(text(apply(nat_plus, {var("i"), lit("1")})), "(i + 1)");
-  EXPECT_EQ(text(apply(nat_and, {var("a"), apply(nat_not, {false_exp})})),
+  EXPECT_EQ(text(node_of(nat_plus, {var("i"), lit("1")})), "(i + 1)");
+  EXPECT_EQ(text(node_of(nat_and, {var("a"), node_of(nat_not, {false_exp})})),
             "UsrBoolAnd (a, UsrBoolNot (UsrBoolfalse))");
   EXPECT_EQ(print_into_string([&] { dump_pack(pack); }).text,
             "type I = int;\ntype T = struct {f: int};\nconst k : int;\n"
@@ -123,20 +132,21 @@ TEST_F(UsrOps, BooleanModeLeavesIntegersAlone) {
 
 TEST_F(UsrOps, CombinedModesTryIntegerThenRealThenBoolean) {
   usr_modes modes(true, true, true);
-  EXPECT_EQ(text(apply(nat_if, {var("c"), lit("1"), lit("2")})),
+  EXPECT_EQ(text(node_of(nat_if, {var("c"), lit("1"), lit("2")})),
             "UsrIntIf (c, UsrInt_1, UsrInt_2)");
-  EXPECT_EQ(text(apply(nat_if, {var("c"), var("a"), var("b")})), "UsrBoolIf (c, a, b)");
-  EXPECT_EQ(text(apply(nat_or, {apply(nat_gt, {var("r"), var("q")}), true_exp})),
+  EXPECT_EQ(text(node_of(nat_if, {var("c"), var("a"), var("b")})), "UsrBoolIf (c, a, b)");
+  EXPECT_EQ(text(node_of(nat_or, {node_of(nat_gt, {var("r"), var("q")}), true_exp})),
             "UsrBoolOr (UsrRealGt (r, q), UsrBooltrue)");
-  EXPECT_EQ(text(apply(nat_tuple, {var("i"), apply(nat_real_conv, {var("i")})})), "(i, real(i))");
+  EXPECT_EQ(text(node_of(nat_tuple, {var("i"), node_of(nat_real_conv, {var("i")})})),
+            "(i, real(i))");
 }
 
 TEST_F(UsrOps, AnOperandTypingCannotTypeStopsThePrint) {
   usr_modes modes(true, false, false);
-  print_outcome mixed = print(apply(nat_times, {apply(nat_plus, {var("i"), real_lit("1.0")}),
-                                                lit("2")}));
+  print_outcome mixed = print(
+      node_of(nat_times, {node_of(nat_plus, {var("i"), real_lit("1.0")}), lit("2")}));
   EXPECT_EQ(mixed.text, "");
   EXPECT_EQ(mixed.failure, "Type_error: bad type combination");
-  EXPECT_EQ(print(apply(nat_pre, {field(var("s"), "f")})).failure,
+  EXPECT_EQ(print(node_of(nat_pre, {field(var("s"), "f")})).failure,
             "Typing.exp_type: operator not implemented");
 }
