@@ -9,7 +9,9 @@
 
 #include "errors.h"
 #include "output.h"
+#include "xzoDecls.h"
 #include "xzoLexer.h"
+#include "xzoParser.hh"
 
 namespace {
 
@@ -41,14 +43,43 @@ void list_token(std::string_view name, const lexeme& position) {
   output::write("\"\n");
 }
 
+// Runs the parser over the context's input; the parser stops at the first
+// token for which it has no action.
+void run_parser(parse_context& context) {
+  xzo::parser parse(context);
+  if (parse() != 0) throw Syntax_error{};
+}
+
+const val_exp* read_expression(std::string_view text) {
+  parse_context context{{text}, entry_point::expression, run_package(), run_positions()};
+  run_parser(context);
+  return context.exp;
+}
+
 }  // namespace
+
+read_result read(const input_channel& channel) {
+  parse_context context{
+      {read_channel(channel)}, entry_point::file, run_package(), run_positions()};
+  run_parser(context);
+  return {context.pack, context.positions};
+}
+
+const val_exp* exp_of_channel(const input_channel& channel) {
+  return read_expression(read_channel(channel));
+}
+
+const val_exp* exp_of_string(std::string_view text) {
+  return read_expression(keep(std::string(text)));
+}
 
 std::string_view read_channel(const input_channel& channel) {
   // A regular file is read into a buffer of its size plus the one byte that
   // shows the end; other inputs grow their buffer as they come.
   struct stat status;
   bool regular = fstat(channel.fd, &status) == 0 && S_ISREG(status.st_mode);
-  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16, '\0');
+  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16,
+                   '\0');
   std::size_t filled = 0;
   for (;;) {
     if (filled == text.size()) text.resize(2 * text.size());

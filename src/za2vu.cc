@@ -32,7 +32,7 @@ void run_mode(const input_channel& input) {
   if (main_arg::test_lex()) {
     lexemize(input);
   } else if (main_arg::test_parse()) {
-    not_available("-tparse");
+    read(input);
   } else if (main_arg::simplify()) {
     not_available("-simp");
   } else if (main_arg::flat()) {
