@@ -21,24 +21,33 @@ constexpr std::uint32_t unbounded = UINT32_MAX;
 
 operand_range operands_admitted(const exp_nature& nat) {
   switch (nat.kind) {
-    case nat_true: case nat_false: case nat_iconst: case nat_rconst: case nat_ival:
-    case nat_rval: case nat_ident:
-      return {0, 0};
-    case nat_pre: case nat_current: case nat_not: case nat_uminus: case nat_real_conv:
-    case nat_int_conv: case nat_array_elem: case nat_field: case nat_tuple_elem:
-      return {1, 1};
-    case nat_if:
-      return {3, 3};
-    case nat_nor: case nat_diese: case nat_tuple: case nat_array:
-      return {1, unbounded};
-    case nat_call:
-      return {0, unbounded};
+    case nat_true:
+    case nat_false:
+    case nat_iconst:
+    case nat_rconst:
+    case nat_ival:
+    case nat_rval:
+    case nat_ident: return {0, 0};
+    case nat_pre:
+    case nat_current:
+    case nat_not:
+    case nat_uminus:
+    case nat_real_conv:
+    case nat_int_conv:
+    case nat_array_elem:
+    case nat_field:
+    case nat_tuple_elem: return {1, 1};
+    case nat_if: return {3, 3};
+    case nat_nor:
+    case nat_diese:
+    case nat_tuple:
+    case nat_array: return {1, unbounded};
+    case nat_call: return {0, unbounded};
     case nat_struct: {
       auto fields = static_cast<std::uint32_t>(nat.cons->field_names.size());
       return {fields, fields};
     }
-    default:
-      return {2, 2};
+    default: return {2, 2};
   }
 }
 
@@ -130,17 +139,21 @@ const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* cons
   val_exp::payload value;
   std::memcpy(&value, &nat.ival, sizeof value);
   void* block = run_arena().allocate(sizeof(val_exp) + ops.size() * sizeof(val_exp*));
-  auto* node = new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()), value);
+  auto* node =
+      new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()), value);
   if (!ops.empty())
     std::memcpy(static_cast<void*>(node + 1), ops.data(), ops.size() * sizeof(val_exp*));
   return node;
 }
 
 const val_exp* int_exp(std::int64_t n) {
-  return make_val_exp(named_nature(nat_iconst, make_text(run_arena(), zoint_of_int(n))), {});
+  return make_val_exp(named_nature(nat_iconst, make_text(run_arena(), zoint_of_int(n))),
+                      {});
 }
 
-const val_exp* ident_exp(ident name) { return make_val_exp(named_nature(nat_ident, name), {}); }
+const val_exp* ident_exp(ident name) {
+  return make_val_exp(named_nature(nat_ident, name), {});
+}
 
 const val_exp* const true_exp = make_val_exp(nat_true, {});
 const val_exp* const false_exp = make_val_exp(nat_false, {});
@@ -156,7 +169,8 @@ def_table make_def_table(const node_def& node) {
     for (const left* item : equation.lefts) {
       if (item->kind != left_id)
         throw Internal_error{"make_def_table::treat_equation", "not implemented"};
-      const val_exp* component = make_val_exp(tuple_elem_nature(position++), {&equation.exp, 1});
+      const val_exp* component =
+          make_val_exp(tuple_elem_nature(position++), {&equation.exp, 1});
       table[item->name->text()] = component;
     }
   }

@@ -6,17 +6,20 @@
 namespace {
 
 constexpr std::string_view token_names[] = {
-    "TK_EOF", "TK_ERROR", "TK_AND", "TK_ARROW", "TK_ASSERT", "TK_BAR", "TK_BOOL",
-    "TK_CDOTS", "TK_CLOSE_BRACE", "TK_CLOSE_BRACKET", "TK_CLOSE_PAR", "TK_COLON",
-    "TK_COMA", "TK_CONST", "TK_CURRENT", "TK_DIESE", "TK_DIV", "TK_DOT", "TK_EQ",
-    "TK_EQUA", "TK_ELSE", "TK_ENUM", "TK_FALSE", "TK_FIELD", "TK_FUNCTION",
-    "TK_UNSAFE", "TK_GT", "TK_GTE", "TK_HAT", "TK_ICONST", "TK_IDENT", "TK_IF",
-    "TK_IMPL", "TK_INT", "TK_LET", "TK_LT", "TK_LTE", "TK_MINUS", "TK_MOD",
-    "TK_NEQ", "TK_NODE", "TK_NOR", "TK_NOT", "TK_OPEN_BRACE", "TK_OPEN_BRACKET",
-    "TK_OPEN_PAR", "TK_OR", "TK_PCENT", "TK_PLUS", "TK_PRE", "TK_RCONST",
-    "TK_REAL", "TK_RETURNS", "TK_SEMICOL", "TK_SLASH", "TK_STAR", "TK_STRUCT",
-    "TK_STEP", "TK_TEL", "TK_THEN", "TK_TRUE", "TK_TYPE", "TK_VAR", "TK_WHEN",
-    "TK_XOR", "TK_OF", "TK_PRAGMA",
+    "TK_EOF",       "TK_ERROR",  "TK_AND",     "TK_ARROW",       "TK_ASSERT",
+    "TK_BAR",       "TK_BOOL",   "TK_CDOTS",   "TK_CLOSE_BRACE", "TK_CLOSE_BRACKET",
+    "TK_CLOSE_PAR", "TK_COLON",  "TK_COMA",    "TK_CONST",       "TK_CURRENT",
+    "TK_DIESE",     "TK_DIV",    "TK_DOT",     "TK_EQ",          "TK_EQUA",
+    "TK_ELSE",      "TK_ENUM",   "TK_FALSE",   "TK_FIELD",       "TK_FUNCTION",
+    "TK_UNSAFE",    "TK_GT",     "TK_GTE",     "TK_HAT",         "TK_ICONST",
+    "TK_IDENT",     "TK_IF",     "TK_IMPL",    "TK_INT",         "TK_LET",
+    "TK_LT",        "TK_LTE",    "TK_MINUS",   "TK_MOD",         "TK_NEQ",
+    "TK_NODE",      "TK_NOR",    "TK_NOT",     "TK_OPEN_BRACE",  "TK_OPEN_BRACKET",
+    "TK_OPEN_PAR",  "TK_OR",     "TK_PCENT",   "TK_PLUS",        "TK_PRE",
+    "TK_RCONST",    "TK_REAL",   "TK_RETURNS", "TK_SEMICOL",     "TK_SLASH",
+    "TK_STAR",      "TK_STRUCT", "TK_STEP",    "TK_TEL",         "TK_THEN",
+    "TK_TRUE",      "TK_TYPE",   "TK_VAR",     "TK_WHEN",        "TK_XOR",
+    "TK_OF",        "TK_PRAGMA",
 };
 static_assert(std::size(token_names) == TK_PRAGMA + 1);
 
@@ -26,17 +29,23 @@ struct keyword {
 };
 
 constexpr keyword keywords[] = {
-    {"and", TK_AND},       {"assert", TK_ASSERT},   {"bool", TK_BOOL},
-    {"const", TK_CONST},   {"current", TK_CURRENT}, {"div", TK_DIV},
-    {"else", TK_ELSE},     {"enum", TK_ENUM},       {"equa", TK_EQUA},
-    {"false", TK_FALSE},   {"if", TK_IF},           {"int", TK_INT},
-    {"let", TK_LET},       {"mod", TK_MOD},         {"node", TK_NODE},
-    {"function", TK_FUNCTION}, {"unsafe", TK_UNSAFE}, {"not", TK_NOT},
-    {"or", TK_OR},         {"nor", TK_NOR},         {"pre", TK_PRE},
-    {"real", TK_REAL},     {"returns", TK_RETURNS}, {"tel", TK_TEL},
-    {"type", TK_TYPE},     {"struct", TK_STRUCT},   {"step", TK_STEP},
-    {"then", TK_THEN},     {"true", TK_TRUE},       {"var", TK_VAR},
-    {"when", TK_WHEN},     {"xor", TK_XOR},         {"of", TK_OF},
+    {"and", TK_AND},         {"assert", TK_ASSERT},
+    {"bool", TK_BOOL},       {"const", TK_CONST},
+    {"current", TK_CURRENT}, {"div", TK_DIV},
+    {"else", TK_ELSE},       {"enum", TK_ENUM},
+    {"equa", TK_EQUA},       {"false", TK_FALSE},
+    {"if", TK_IF},           {"int", TK_INT},
+    {"let", TK_LET},         {"mod", TK_MOD},
+    {"node", TK_NODE},       {"function", TK_FUNCTION},
+    {"unsafe", TK_UNSAFE},   {"not", TK_NOT},
+    {"or", TK_OR},           {"nor", TK_NOR},
+    {"pre", TK_PRE},         {"real", TK_REAL},
+    {"returns", TK_RETURNS}, {"tel", TK_TEL},
+    {"type", TK_TYPE},       {"struct", TK_STRUCT},
+    {"step", TK_STEP},       {"then", TK_THEN},
+    {"true", TK_TRUE},       {"var", TK_VAR},
+    {"when", TK_WHEN},       {"xor", TK_XOR},
+    {"of", TK_OF},
 };
 
 // Identifiers are frequent: each is compared only with the few keywords that
@@ -77,7 +86,9 @@ class scanner {
       std::size_t start = buffer_.next;
       if (start == input_.size()) return {TK_EOF, dummy};
       switch (at(start)) {
-        case ' ': case '\t': case '\r': {
+        case ' ':
+        case '\t':
+        case '\r': {
           std::size_t end = start + 1;
           while (class_at(end) == blank) ++end;
           buffer_.next = end;
@@ -93,7 +104,8 @@ class scanner {
             skip_line_comment(start);
             continue;
           }
-          return at(start + 1) == '>' ? emit(TK_ARROW, start, 2) : emit(TK_MINUS, start, 1);
+          return at(start + 1) == '>' ? emit(TK_ARROW, start, 2)
+                                      : emit(TK_MINUS, start, 1);
         case '(':
           if (at(start + 1) == '*') {
             skip_block_comment(start, '*', ')');
@@ -111,12 +123,14 @@ class scanner {
           if (at(start + 1) == '%') return emit(TK_FIELD, start, 2);
           if (at(start + 1) == '.') return emit(TK_CDOTS, start, 2);
           return emit(TK_DOT, start, 1);
-        case '=': return at(start + 1) == '>' ? emit(TK_IMPL, start, 2) : emit(TK_EQ, start, 1);
+        case '=':
+          return at(start + 1) == '>' ? emit(TK_IMPL, start, 2) : emit(TK_EQ, start, 1);
         case '<':
           if (at(start + 1) == '=') return emit(TK_LTE, start, 2);
           if (at(start + 1) == '>') return emit(TK_NEQ, start, 2);
           return emit(TK_LT, start, 1);
-        case '>': return at(start + 1) == '=' ? emit(TK_GTE, start, 2) : emit(TK_GT, start, 1);
+        case '>':
+          return at(start + 1) == '=' ? emit(TK_GTE, start, 2) : emit(TK_GT, start, 1);
         case '^': return emit(TK_HAT, start, 1);
         case '+': return emit(TK_PLUS, start, 1);
         case '*': return emit(TK_STAR, start, 1);

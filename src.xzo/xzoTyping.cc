@@ -174,6 +174,8 @@ void treat_oper_decl(env& environment, resolver& types, ident name,
 
 env::env(const package* pack, const env* parent) : pack(pack), parent(parent) {}
 
+void std::default_delete<env>::operator()(env* environment) const { delete environment; }
+
 const flow_entry* env::find_flow(std::string_view name) const {
   auto found = flows.find(name);
   if (found != flows.end()) return &found->second;

@@ -70,6 +70,12 @@ class Clock_error : public Fatal_error {
 /// it has typed, since trees never change.
 class env;
 
+/// Destroys an environment where its definition is out of sight.
+template <>
+struct std::default_delete<env> {
+  void operator()(env* environment) const;
+};
+
 /// The environment of the package, and of `node` when one is given; fails with
 /// the first declaration error met.
 std::unique_ptr<env> get_env(const package& pack, const node_def* node = nullptr);

@@ -2,6 +2,7 @@
 // resolution of declarations and the typing of expressions.
 #pragma once
 
+#include <deque>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -50,7 +51,11 @@ class env {
 
   // What was typed already: trees never change and a flow, once declared,
   // keeps its type and clock, so an answer once given stays right.
-  mutable std::unordered_map<const val_exp*, type_list> exp_types;
+  mutable std::unordered_map<const val_exp*, const type_list*> exp_types;
+  // The lists those answers point to, when not a flow's, a signature's or a
+  // basic type's own.
+  mutable std::unordered_map<const type_eff*, type_list> singles;
+  mutable std::deque<type_list> tuples;
   mutable std::unordered_map<const val_exp*, flow_clock> exp_clocks;
 
   const flow_entry* find_flow(std::string_view name) const;

@@ -1,6 +1,8 @@
 // The type and the clock of an expression: its operands first, then the rule
 // of its kind. Answers are remembered per environment, so that typing every
 // operand of every node of a tree costs one visit per node.
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "xzoTyping.h"
@@ -12,8 +14,10 @@ namespace {
 
 [[noreturn]] void not_same_clock() { throw Clock_error("operands not on same clock"); }
 
+using operand_types = std::span<const type_eff* const>;
+
 // Whether the types are `count` types of the basic kind.
-bool all_basic(const type_list& types, std::size_t count, type_eff_kind kind) {
+bool all_basic(operand_types types, std::size_t count, type_eff_kind kind) {
   if (types.size() != count) return false;
   for (const type_eff* type : types)
     if (type->kind != kind) return false;
@@ -21,16 +25,16 @@ bool all_basic(const type_list& types, std::size_t count, type_eff_kind kind) {
 }
 
 // The overloaded arithmetic: the integer rule first, then the real rule.
-type_list int_else_real(const type_list& operands, std::size_t count) {
-  if (all_basic(operands, count, int_eff)) return int_list();
-  if (all_basic(operands, count, real_eff)) return real_list();
+const type_list* int_else_real(operand_types operands, std::size_t count) {
+  if (all_basic(operands, count, int_eff)) return &int_list();
+  if (all_basic(operands, count, real_eff)) return &real_list();
   bad_types();
 }
 
-type_list basic_rule(const type_list& operands, std::size_t count, type_eff_kind kind,
-                     const type_list& result) {
+const type_list* basic_rule(operand_types operands, std::size_t count, type_eff_kind kind,
+                            const type_list& result) {
   if (!all_basic(operands, count, kind)) bad_types();
-  return result;
+  return &result;
 }
 
 const type_list& flow_types(const env& environment, std::string_view name) {
@@ -40,8 +44,18 @@ const type_list& flow_types(const env& environment, std::string_view name) {
   return declared->type;
 }
 
-type_list operator_type(const env& environment, const val_exp* e,
-                        const type_list& operands) {
+// The list holding just that type, shared by every expression of that type.
+const type_list* single(const env& environment, const type_eff* type) {
+  switch (type->kind) {
+    case bool_eff: return &bool_list();
+    case int_eff: return &int_list();
+    case real_eff: return &real_list();
+    default: return &environment.singles.try_emplace(type, type_list{type}).first->second;
+  }
+}
+
+const type_list* operator_type(const env& environment, const val_exp* e,
+                               operand_types operands) {
   switch (e->kind()) {
     case nat_call: {
       std::string_view name = e->name()->text();
@@ -49,19 +63,19 @@ type_list operator_type(const env& environment, const val_exp* e,
       if (called == nullptr)
         throw Global_error{"undeclared operator" + std::string(name)};
       if (!same_types(operands, called->inputs)) bad_types();
-      return called->outputs;
+      return &called->outputs;
     }
     case nat_pre:
     case nat_current:
       if (operands.size() != 1) bad_types();
-      return operands;
+      return single(environment, operands[0]);
     case nat_not: return basic_rule(operands, 1, bool_eff, bool_list());
     case nat_uminus: return int_else_real(operands, 1);
     case nat_real_conv: return basic_rule(operands, 1, int_eff, real_list());
     case nat_int_conv: return basic_rule(operands, 1, real_eff, int_list());
     case nat_arrow:
       if (operands.size() != 2 || !(*operands[0] == *operands[1])) bad_types();
-      return {operands[0]};
+      return single(environment, operands[0]);
     case nat_and:
     case nat_or:
     case nat_xor:
@@ -69,11 +83,11 @@ type_list operator_type(const env& environment, const val_exp* e,
     case nat_eq:
     case nat_neq:
       if (operands.size() != 2 || !(*operands[0] == *operands[1])) bad_types();
-      return bool_list();
+      return &bool_list();
     case nat_gte:
     case nat_gt:
     case nat_lte:
-    case nat_lt: int_else_real(operands, 2); return bool_list();
+    case nat_lt: int_else_real(operands, 2); return &bool_list();
     case nat_div:
     case nat_mod: return basic_rule(operands, 2, int_eff, int_list());
     case nat_minus:
@@ -84,15 +98,39 @@ type_list operator_type(const env& environment, const val_exp* e,
       if (operands.size() != 3 || operands[0]->kind != bool_eff ||
           !(*operands[1] == *operands[2]))
         bad_types();
-      return {operands[1]};
+      return single(environment, operands[1]);
     case nat_nor:
     case nat_diese:
       if (operands.empty()) bad_types();
       return basic_rule(operands, operands.size(), bool_eff, bool_list());
-    case nat_tuple: return operands;
+    case nat_tuple:
+      return &environment.tuples.emplace_back(operands.begin(), operands.end());
     default: break;
   }
   throw Internal_error{"Typing.exp_type", "operator not implemented"};
+}
+
+// Applies the rule of e's kind to its operands' types, concatenated, and
+// remembers the answer. Kept out of `exp_type` so that the recursion's frames
+// stay small.
+[[gnu::noinline]] const type_list& type_by_rule(const env& environment, const val_exp* e,
+                                                std::span<const type_list* const> lists) {
+  std::size_t count = 0;
+  for (const type_list* types : lists) count += types->size();
+  // Most operators have at most a few operand types: no allocation for them.
+  const type_eff* few[4];
+  type_list many;
+  std::span<const type_eff*> operands(few, count);
+  if (count > std::size(few)) {
+    many.resize(count);
+    operands = many;
+  }
+  auto next = operands.begin();
+  for (const type_list* types : lists)
+    next = std::copy(types->begin(), types->end(), next);
+  const type_list* result = operator_type(environment, e, operands);
+  environment.exp_types.emplace(e, result);
+  return *result;
 }
 
 bool same_clock(flow_clock a, flow_clock b) {
@@ -100,8 +138,9 @@ bool same_clock(flow_clock a, flow_clock b) {
   return a->text() == b->text();
 }
 
-flow_clock operator_clock(const env& environment, const val_exp* e, std::size_t count,
-                          flow_clock first, bool same) {
+[[gnu::noinline]] flow_clock operator_clock(const env& environment, const val_exp* e,
+                                            std::size_t count, flow_clock first,
+                                            bool same) {
   switch (e->kind()) {
     case nat_current:
       if (count != 1 || first == nullptr)
@@ -123,7 +162,7 @@ flow_clock operator_clock(const env& environment, const val_exp* e, std::size_t 
 }  // namespace
 
 // Recursive over the depth of the tree: the frame holds only the operands'
-// types, the rule itself runs in a separate frame.
+// type lists.
 const type_list& exp_type(const env& environment, const val_exp* e) {
   switch (e->kind()) {
     case nat_true:
@@ -136,14 +175,18 @@ const type_list& exp_type(const env& environment, const val_exp* e) {
     default: break;
   }
   auto known = environment.exp_types.find(e);
-  if (known != environment.exp_types.end()) return known->second;
-  type_list operands;
-  for (const val_exp* operand : e->ops()) {
-    const type_list& types = exp_type(environment, operand);
-    operands.insert(operands.end(), types.begin(), types.end());
+  if (known != environment.exp_types.end()) return *known->second;
+  std::span<const val_exp* const> ops = e->ops();
+  if (ops.size() <= 3) {
+    const type_list* lists[3];
+    for (std::size_t position = 0; position < ops.size(); ++position)
+      lists[position] = &exp_type(environment, ops[position]);
+    return type_by_rule(environment, e, {lists, ops.size()});
   }
-  type_list result = operator_type(environment, e, operands);
-  return environment.exp_types.emplace(e, std::move(result)).first->second;
+  std::vector<const type_list*> lists;
+  lists.reserve(ops.size());
+  for (const val_exp* operand : ops) lists.push_back(&exp_type(environment, operand));
+  return type_by_rule(environment, e, lists);
 }
 
 const type_eff& ident_type(const env& environment, std::string_view name) {
