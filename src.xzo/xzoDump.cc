@@ -6,7 +6,6 @@
 
 #include "errors.h"
 #include "xzoDumpScope.h"
-#include "xzoTypingEnv.h"
 #include "xzoUsrOps.h"
 
 text_sink out_fn;
@@ -43,6 +42,23 @@ const T& declared(const name_table<T>& table, ident name) {
   return *found;
 }
 
+void print_type_head(const type_def& type) {
+  out("type ");
+  out(type.name->text());
+}
+
+// Default values of fields are not printed.
+void print_struct_fields(const env& environment, const struct_info& info) {
+  out(" = struct {");
+  for (std::size_t i = 0; i < info.field_names.size(); ++i) {
+    if (i != 0) out("; ");
+    out(info.field_names[i]->text());
+    out(": ");
+    dump_type_exp(environment, *info.fields.find(info.field_names[i]->text())->type);
+  }
+  out("}");
+}
+
 // Written in place of an empty input list, in every user mode alike.
 constexpr std::string_view no_inputs = "__DUMMY : bool";
 
@@ -74,7 +90,7 @@ void dump_type_exp(const env& environment, const type_exp& type) {
     case array_type:
       dump_type_exp(environment, *type.element);
       // The size is printed as written, never as a user constant.
-      if (type.size->kind() != nat_iconst || !type.size->ops().empty())
+      if (type.size->kind() != nat_iconst)
         throw Global_error{"only constant array size implemented"};
       out("^");
       out(type.size->name()->text());
@@ -184,28 +200,18 @@ void dump_const_def(const env& environment, const const_def& constant) {
 }
 
 void dump_type_def(const env& environment, const type_def& type) {
-  if (type.kind == enum_type) throw Global_error{"enumerate types not implemented"};
-  out("type ");
-  out(type.name->text());
   switch (type.kind) {
-    case extern_type: break;
+    case extern_type: print_type_head(type); break;
     case aliased_type:
+      print_type_head(type);
       out(" = ");
       dump_type_exp(environment, *type.definition);
       break;
-    case struct_type: {
-      out(" = struct {");
-      const struct_info& info = *type.info;
-      for (std::size_t i = 0; i < info.field_names.size(); ++i) {
-        if (i != 0) out("; ");
-        out(info.field_names[i]->text());
-        out(": ");
-        dump_type_exp(environment, *info.fields.find(info.field_names[i]->text())->type);
-      }
-      out("}");
+    case enum_type: throw Global_error{"enumerate types not implemented"};
+    case struct_type:
+      print_type_head(type);
+      print_struct_fields(environment, *type.info);
       break;
-    }
-    case enum_type: break;
   }
   out(";\n");
 }

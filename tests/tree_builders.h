@@ -12,7 +12,6 @@
 #include "errors.h"
 #include "xzoAst.h"
 #include "xzoDump.h"
-#include "xzoTypingEnv.h"
 
 namespace build {
 
