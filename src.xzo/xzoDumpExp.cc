@@ -10,7 +10,7 @@ namespace {
 // "[i]" in one piece.
 void print_index(std::int64_t position) {
   char text[26] = "[";
-  auto [end, failure] = std::to_chars(text + 1, text + sizeof text - 1, position);
+  char* end = std::to_chars(text + 1, text + sizeof text - 1, position).ptr;
   *end++ = ']';
   out({text, static_cast<std::size_t>(end - text)});
 }
@@ -66,7 +66,7 @@ void print_struct_value(dump_scope& scope, const val_exp* e) {
   out(cons.type_name->text());
   out(" {");
   for (std::size_t i = 0; i < cons.field_names.size(); ++i) {
-    out(i == 0 ? "" : "; ");
+    if (i != 0) out("; ");
     out(cons.field_names[i]->text());
     out(" = ");
     print_val_exp(scope, e->op(i));
