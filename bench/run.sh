@@ -27,3 +27,4 @@ measure() {
 echo "lexer alone:                 $("$build/bench/lex_bench" "$input")"
 measure "wc -w (for comparison)" wc -w "$input"
 measure "za2vu -tlex" "$build/za2vu" -tlex "$input"
+measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
