@@ -27,6 +27,7 @@ measure() {
 echo "lexer alone:                 $("$build/bench/lex_bench" "$input")"
 measure "wc -w (for comparison)" wc -w "$input"
 measure "za2vu -tlex" "$build/za2vu" -tlex "$input"
+measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
 echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > /dev/null)"
 measure "za2vu (plain printing)" "$build/za2vu" "$input"
 measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"

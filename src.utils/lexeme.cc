@@ -13,11 +13,14 @@ std::uint64_t line_start = 0;
 lexeme last_position = dummy;
 }  // namespace
 
+// The position is returned from its local copy: reading it back from the
+// global just written would stall on every token.
 lexeme make(const match_span& match, int offset) {
-  last_position = {match.text.substr(offset), current_line,
-                   static_cast<int>(match.start - line_start) + offset + 1,
-                   static_cast<int>(match.end - line_start)};
-  return last_position;
+  lexeme position{match.text.substr(offset), current_line,
+                  static_cast<int>(match.start - line_start) + offset + 1,
+                  static_cast<int>(match.end - line_start)};
+  last_position = position;
+  return position;
 }
 
 void new_line(const match_span& match) {
@@ -28,12 +31,12 @@ void new_line(const match_span& match) {
 
 const lexeme& last_made() { return last_position; }
 
-const text_object* make_text(arena& store, std::string_view text, int line,
-                             int cstart) {
+const text_object* make_text(arena& store, std::string_view text, int line, int cstart) {
   void* block = store.allocate(sizeof(text_object) + text.size());
-  auto* object = new (block) text_object(static_cast<std::uint32_t>(text.size()),
-                                         line, cstart);
-  if (!text.empty()) std::memcpy(static_cast<char*>(block) + sizeof(text_object), text.data(),
+  auto* object =
+      new (block) text_object(static_cast<std::uint32_t>(text.size()), line, cstart);
+  if (!text.empty())
+    std::memcpy(static_cast<char*>(block) + sizeof(text_object), text.data(),
                 text.size());
   return object;
 }

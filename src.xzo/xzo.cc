@@ -6,7 +6,9 @@
 #include <cerrno>
 #include <cstring>
 #include <deque>
+#include <memory>
 
+#include "arena.h"
 #include "errors.h"
 #include "output.h"
 #include "xzoDecls.h"
@@ -17,13 +19,20 @@ namespace {
 
 // Positions made while reading point into the text read, so every text read
 // is kept until the process ends.
-std::deque<std::string>& texts_read() {
-  static std::deque<std::string> texts;
+std::deque<std::unique_ptr<char[]>>& texts_read() {
+  static std::deque<std::unique_ptr<char[]>> texts;
   return texts;
 }
 
-std::string_view keep(std::string text) {
-  return texts_read().emplace_back(std::move(text));
+// A buffer of `size` bytes, left uninitialised since reading fills it.
+std::unique_ptr<char[]> new_buffer(std::size_t size) {
+  auto buffer = std::make_unique_for_overwrite<char[]>(size);
+  ask_for_huge_pages(buffer.get(), size);
+  return buffer;
+}
+
+std::string_view keep(std::unique_ptr<char[]> buffer, std::size_t size) {
+  return {texts_read().emplace_back(std::move(buffer)).get(), size};
 }
 
 // One line of the listing:
@@ -70,7 +79,9 @@ const val_exp* exp_of_channel(const input_channel& channel) {
 }
 
 const val_exp* exp_of_string(std::string_view text) {
-  return read_expression(keep(std::string(text)));
+  auto copy = new_buffer(text.size());
+  std::memcpy(copy.get(), text.data(), text.size());
+  return read_expression(keep(std::move(copy), text.size()));
 }
 
 std::string_view read_channel(const input_channel& channel) {
@@ -78,12 +89,17 @@ std::string_view read_channel(const input_channel& channel) {
   // shows the end; other inputs grow their buffer as they come.
   struct stat status;
   bool regular = fstat(channel.fd, &status) == 0 && S_ISREG(status.st_mode);
-  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16,
-                   '\0');
+  std::size_t capacity = regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16;
+  auto text = new_buffer(capacity);
   std::size_t filled = 0;
   for (;;) {
-    if (filled == text.size()) text.resize(2 * text.size());
-    ssize_t count = ::read(channel.fd, text.data() + filled, text.size() - filled);
+    if (filled == capacity) {
+      auto larger = new_buffer(2 * capacity);
+      std::memcpy(larger.get(), text.get(), filled);
+      text = std::move(larger);
+      capacity *= 2;
+    }
+    ssize_t count = ::read(channel.fd, text.get() + filled, capacity - filled);
     if (count < 0) {
       if (errno == EINTR) continue;
       throw System_error{channel.name + ": " + std::strerror(errno)};
@@ -91,8 +107,7 @@ std::string_view read_channel(const input_channel& channel) {
     if (count == 0) break;
     filled += static_cast<std::size_t>(count);
   }
-  text.resize(filled);
-  return keep(std::move(text));
+  return keep(std::move(text), filled);
 }
 
 void lexemize(const input_channel& channel) { lexemize_string(read_channel(channel)); }
