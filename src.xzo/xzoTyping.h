@@ -82,7 +82,8 @@ std::unique_ptr<env> get_env(const package& pack, const node_def* node = nullptr
 
 /// The environment of `node` built on the package's own environment: the same
 /// environment, and the same first error, as `get_env(pack, &node)`, at the
-/// cost of the node's flows only. `package_env` must outlive the result.
+/// cost of the node's flows only. `package_env` must come from `get_env`
+/// without a node (else `Internal_error`) and must outlive the result.
 std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node);
 
 /// The environment whose tables stay empty: only literals can be typed in it.
@@ -101,7 +102,8 @@ flow_clock exp_clock(const env& environment, const val_exp* e);
 /// The clock of a declared flow; `Global_error` when the name is not one.
 flow_clock ident_clock(const env& environment, std::string_view name);
 
-/// Declares a new flow; `Global_error` when the name is declared already.
+/// Declares a new flow (of a copy of the type); `Global_error` when the name is
+/// declared already.
 void declare_flow(env& environment, const type_eff& type, flow_clock on, ident name);
 
 /// The type expression naming an effective type (arrays with a literal size).

@@ -471,14 +471,6 @@ TEST(TypeEff, TextsAndTypeExpressions) {
   EXPECT_EQ(array_back->element->name->text(), "X");
 }
 
-TEST(TypeEff, OnlyPlainIntegerLiteralsAreConstantSizes) {
-  EXPECT_EQ(eval_const_int(int_lit("12")), 12);
-  EXPECT_EQ(failure_of([] { eval_const_int(make_val_exp(ival_nature(3), {})); }),
-            "Global_error: eval_const_int: unexpected case");
-  EXPECT_EQ(failure_of([] { eval_const_int(var("n")); }),
-            "Global_error: eval_const_int: unexpected case");
-}
-
 // ---------------------------------------------------------------------------
 // A node environment layered on its package's
 
