@@ -152,6 +152,9 @@ TEST(Writer, PrintsEveryKindOfLeft) {
   def multiple = equation({element, first, second}, var("e"));
   EXPECT_EQ(print_into_string([&] { dump_def(empty_env(), multiple); }).text,
             "   s.f[1], t[0 .. 2], u[0 .. 4 step 2] = e;\n");
+  EXPECT_EQ(print_into_string([&] { dump_left(empty_env(), *element); }).text, "s.f[1]");
+  EXPECT_EQ(print_into_string([&] { dump_assert(empty_env(), var("ok")); }).text,
+            "   assert ok;\n");
 }
 
 TEST(Writer, PrintsComputedValuesAsTheirCanonicalTexts) {
@@ -199,6 +202,9 @@ TEST(WriterFailures, AFieldMustBeDeclaredByExactlyOneStructureType) {
                structure("U", {{id("b"), int_t()}, {id("c"), int_t()}})});
   source.node(node_with({input("s", named("T")), input("u", named("U"))},
                         {var_flow("y", int_t())}, {}, {}));
+  auto package_env = get_env(source.pack);
+  EXPECT_EQ(search_field_index(*package_env, "c"), 1);
+  EXPECT_THROW(search_field_index(*package_env, "b"), Global_error);
   EXPECT_EQ(printed_in(source.pack, field(var("u"), "c")).text, "u[1]");
   EXPECT_EQ(printed_in(source.pack, field(var("s"), "a")).text, "s[0]");
 
