@@ -43,8 +43,10 @@ std::string int_expression(int depth, int node) {
     case 0: return "pre " + int_expression(depth - 1, node);
     case 1: return "(" + int_expression(depth - 1, node) + ")";
     case 2:
-      return "if " + int_expression(depth - 1, node) + " > " + int_leaf(node) + " then " +
-             int_expression(depth - 1, node) + " else " + int_leaf(node);
+      // Parenthesised, so that an inner `if` does not take the comparison into
+      // its else branch: the program stays well typed for the user modes.
+      return "if (" + int_expression(depth - 1, node) + ") > " + int_leaf(node) +
+             " then " + int_expression(depth - 1, node) + " else " + int_leaf(node);
     default:
       return int_expression(depth - 1, node) + " " + operators[pick(5)] + " " +
              int_expression(depth - 1, node);

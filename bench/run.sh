@@ -6,7 +6,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
 size=${1:-50000000}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
-ninja -C "$build" za2vu lex_bench gen_zo > /dev/null
+ninja -C "$build" za2vu lex_bench print_bench gen_zo > /dev/null
 input=$build/bench.zo
 [ -f "$input" ] && [ "$(stat -c %s "$input")" -ge "$size" ] || "$build/bench/gen_zo" "$size" > "$input"
 bytes=$(stat -c %s "$input")
@@ -27,3 +27,7 @@ measure() {
 echo "lexer alone:                 $("$build/bench/lex_bench" "$input")"
 measure "wc -w (for comparison)" wc -w "$input"
 measure "za2vu -tlex" "$build/za2vu" -tlex "$input"
+measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
+echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > /dev/null)"
+measure "za2vu (plain printing)" "$build/za2vu" "$input"
+measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"

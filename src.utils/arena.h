@@ -63,5 +63,9 @@ class arena {
   char* limit_ = nullptr;
 };
 
+/// Asks the system to back the block with huge pages where it can (a hint
+/// that cannot fail).
+void ask_for_huge_pages(void* block, std::size_t length);
+
 /// The arena of the run: every tree of the program is allocated from it.
 arena& run_arena();

@@ -13,11 +13,14 @@ std::uint64_t line_start = 0;
 lexeme last_position = dummy;
 }  // namespace
 
+// The position is returned from its local copy: reading it back from the
+// global just written would stall on every token.
 lexeme make(const match_span& match, int offset) {
-  last_position = {match.text.substr(offset), current_line,
-                   static_cast<int>(match.start - line_start) + offset + 1,
-                   static_cast<int>(match.end - line_start)};
-  return last_position;
+  lexeme position{match.text.substr(offset), current_line,
+                  static_cast<int>(match.start - line_start) + offset + 1,
+                  static_cast<int>(match.end - line_start)};
+  last_position = position;
+  return position;
 }
 
 void new_line(const match_span& match) {

@@ -8,22 +8,33 @@
 #include <charconv>
 #include <cstring>
 #include <deque>
+#include <memory>
 
+#include "arena.h"
 #include "errors.h"
 #include "output.h"
+#include "xzoDecls.h"
 #include "xzoLexer.h"
+#include "xzoParser.hh"
 
 namespace {
 
 // Positions made while reading point into the text read, so every text read
 // is kept until the process ends.
-std::deque<std::string>& texts_read() {
-  static std::deque<std::string> texts;
+std::deque<std::unique_ptr<char[]>>& texts_read() {
+  static std::deque<std::unique_ptr<char[]>> texts;
   return texts;
 }
 
-std::string_view keep(std::string text) {
-  return texts_read().emplace_back(std::move(text));
+// A buffer of `size` bytes, left uninitialised since reading fills it.
+std::unique_ptr<char[]> new_buffer(std::size_t size) {
+  auto buffer = std::make_unique_for_overwrite<char[]>(size);
+  ask_for_huge_pages(buffer.get(), size);
+  return buffer;
+}
+
+std::string_view keep(std::unique_ptr<char[]> buffer, std::size_t size) {
+  return {texts_read().emplace_back(std::move(buffer)).get(), size};
 }
 
 // Writes `value` right-aligned in `width` places at `out`; returns the end.
@@ -60,19 +71,54 @@ void list_token(std::string_view name, const lexeme& position) {
   output::write("\"\n");
 }
 
+// Runs the parser over the context's input; the parser stops at the first
+// token for which it has no action.
+void run_parser(parse_context& context) {
+  xzo::parser parse(context);
+  if (parse() != 0) throw Syntax_error{};
+}
+
+const val_exp* read_expression(std::string_view text) {
+  parse_context context{{text}, entry_point::expression, run_package(), run_positions()};
+  run_parser(context);
+  return context.exp;
+}
+
 }  // namespace
+
+read_result read(const input_channel& channel) {
+  parse_context context{
+      {read_channel(channel)}, entry_point::file, run_package(), run_positions()};
+  run_parser(context);
+  return {context.pack, context.positions};
+}
+
+const val_exp* exp_of_channel(const input_channel& channel) {
+  return read_expression(read_channel(channel));
+}
+
+const val_exp* exp_of_string(std::string_view text) {
+  auto copy = new_buffer(text.size());
+  std::memcpy(copy.get(), text.data(), text.size());
+  return read_expression(keep(std::move(copy), text.size()));
+}
 
 std::string_view read_channel(const input_channel& channel) {
   // A regular file is read into a buffer of its size plus the one byte that
   // shows the end; other inputs grow their buffer as they come.
   struct stat status;
   bool regular = fstat(channel.fd, &status) == 0 && S_ISREG(status.st_mode);
-  std::string text(regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16,
-                   '\0');
+  std::size_t capacity = regular ? static_cast<std::size_t>(status.st_size) + 1 : 1 << 16;
+  auto text = new_buffer(capacity);
   std::size_t filled = 0;
   for (;;) {
-    if (filled == text.size()) text.resize(2 * text.size());
-    ssize_t count = ::read(channel.fd, text.data() + filled, text.size() - filled);
+    if (filled == capacity) {
+      auto larger = new_buffer(2 * capacity);
+      std::memcpy(larger.get(), text.get(), filled);
+      text = std::move(larger);
+      capacity *= 2;
+    }
+    ssize_t count = ::read(channel.fd, text.get() + filled, capacity - filled);
     if (count < 0) {
       if (errno == EINTR) continue;
       throw System_error{channel.name + ": " + std::strerror(errno)};
@@ -80,8 +126,7 @@ std::string_view read_channel(const input_channel& channel) {
     if (count == 0) break;
     filled += static_cast<std::size_t>(count);
   }
-  text.resize(filled);
-  return keep(std::move(text));
+  return keep(std::move(text), filled);
 }
 
 void lexemize(const input_channel& channel) { lexemize_string(read_channel(channel)); }

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "xzoAst.h"
+
 /// An open input: its name, for the system's error texts, and its descriptor.
 struct input_channel {
   std::string name;
@@ -14,6 +16,24 @@ struct input_channel {
 /// Reads the whole channel; the text lives until the process ends. Fails with
 /// `System_error` when a read fails.
 std::string_view read_channel(const input_channel& channel);
+
+/// What reading a file gives: the run's package and the store in which every
+/// text read is registered.
+struct read_result {
+  package& pack;
+  position_store& positions;
+};
+
+/// Reads a whole zo file into the run's package. Fails with `Syntax_error`,
+/// with the `Compile_error` of a repeated declaration, or as `read_channel`.
+read_result read(const input_channel& channel);
+
+/// Reads one expression followed by the end of the channel; fails as `read`.
+const val_exp* exp_of_channel(const input_channel& channel);
+
+/// Reads one expression followed by the end of the text; fails with
+/// `Syntax_error`. The text is kept for the positions made from it.
+const val_exp* exp_of_string(std::string_view text);
 
 /// Prints the token listing of the channel on standard output.
 void lexemize(const input_channel& channel);

@@ -12,6 +12,8 @@
 #include "mainArg.h"
 #include "output.h"
 #include "xzo.h"
+#include "xzoDump.h"
+#include "xzoUsrOps.h"
 
 namespace {
 
@@ -32,7 +34,7 @@ void run_mode(const input_channel& input) {
   if (main_arg::test_lex()) {
     lexemize(input);
   } else if (main_arg::test_parse()) {
-    not_available("-tparse");
+    read(input);
   } else if (main_arg::simplify()) {
     not_available("-simp");
   } else if (main_arg::flat()) {
@@ -44,7 +46,7 @@ void run_mode(const input_channel& input) {
   } else if (main_arg::kind2quelm()) {
     not_available("-k2quelm");
   } else {
-    not_available("printing");
+    dump_pack(read(input).pack);
   }
 }
 
@@ -54,6 +56,9 @@ int run(int argc, const char* const* argv) {
       output::flush();
       return *status;
     }
+    usr_int_mode = main_arg::usr_int();
+    usr_real_mode = main_arg::usr_real();
+    usr_bool_mode = main_arg::usr_bool();
     run_mode(open_input());
     output::flush();
     return 0;

@@ -1,0 +1,80 @@
+#include "xzoDecls.h"
+
+#include <string>
+
+#include "arena.h"
+
+package& run_package() {
+  static package declared;
+  return declared;
+}
+
+position_store& run_positions() {
+  static position_store positions(run_arena());
+  return positions;
+}
+
+void report_repeated(const char* kind, ident name) {
+  throw Compile_error{
+      store_get(run_positions(), name),
+      std::string("bad ") + kind + " declaration, ident already declared"};
+}
+
+// The declaration is recorded only once its name is accepted, so a rejected
+// declaration leaves no item behind.
+void add_constant(package& pack, ident name, const const_def* information) {
+  add_info(pack.consts, "constant", name, information);
+  pack.items.push_back({const_item, name});
+}
+
+void add_type(package& pack, ident name, const type_def* information) {
+  add_info(pack.types, "type", name, information);
+  pack.items.push_back({type_item, name});
+}
+
+void add_oper(package& pack, ident name, const oper* information) {
+  add_info(pack.opers, "operator", name, information);
+  pack.items.push_back({oper_item, name});
+}
+
+void treat_external_type_list(package& pack, std::span<const ident> names) {
+  for (ident name : names)
+    add_type(pack, name, run_arena().make<type_def>(type_def{extern_type, name}));
+}
+
+void treat_aliased_type(package& pack, ident name, const type_exp* definition) {
+  add_type(pack, name,
+           run_arena().make<type_def>(type_def{aliased_type, name, definition}));
+}
+
+void treat_enum_type(package& pack, ident name, std::span<const ident> constants) {
+  add_type(pack, name,
+           run_arena().make<type_def>(
+               type_def{enum_type, name, nullptr, run_arena().copy(constants)}));
+}
+
+void treat_struct_type(package& pack, ident name, std::span<const field_info> fields) {
+  const struct_info* info = make_struct_type_info(name, fields);
+  add_type(pack, name,
+           run_arena().make<type_def>(type_def{struct_type, name, nullptr, {}, info}));
+}
+
+const struct_info* make_struct_type_info(ident name, std::span<const field_info> fields) {
+  struct_info* info = run_arena().make<struct_info>();
+  info->name = name;
+  info->field_names.reserve(fields.size());
+  for (const field_info& field : fields)
+    info->field_names.push_back(put_in_ftab(info->fields, field));
+  return info;
+}
+
+ident put_in_ftab(name_table<field_info>& table, const field_info& field) {
+  add_info(table, "field", field.name, run_arena().make<field_info>(field));
+  return field.name;
+}
+
+flow add_type_n_clock_to_var(const type_exp* type, ident clock, ident name) {
+  return {name, type, clock};
+}
+
+typed_ident add_type_to_var(const type_exp* type, ident name) { return {name, type}; }

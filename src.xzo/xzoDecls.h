@@ -1,0 +1,62 @@
+// The declaration tables filled while a file is read: constants, types and
+// operators entered by name as soon as each declaration is complete, with the
+// check that no name is declared twice in one table or one structure.
+#pragma once
+
+#include <span>
+
+#include "errors.h"
+#include "xzoAst.h"
+
+/// The package of the run: the tables every read file is entered into.
+package& run_package();
+
+/// The run's position store, in which every text read is registered.
+position_store& run_positions();
+
+/// Fails with the `Compile_error` of a name declared twice, placed at `name`.
+[[noreturn]] void report_repeated(const char* kind, ident name);
+
+/// Enters name -> information into the table; fails with `Compile_error` at
+/// the name, leaving the table unchanged, when the table already holds it.
+template <typename T>
+void add_info(name_table<T>& table, const char* kind, ident name, const T* information) {
+  if (table.contains(name->text())) report_repeated(kind, name);
+  table.add(name, information);
+}
+
+/// Enters a constant and records its declaration; fails as `add_info`.
+void add_constant(package& pack, ident name, const const_def* information);
+
+/// Enters a type and records its declaration; fails as `add_info`.
+void add_type(package& pack, ident name, const type_def* information);
+
+/// Enters a function or node and records its declaration; fails as `add_info`.
+void add_oper(package& pack, ident name, const oper* information);
+
+/// Enters each name, in order, as an external type; fails at the first
+/// repeated one.
+void treat_external_type_list(package& pack, std::span<const ident> names);
+
+/// Enters an alias; fails as `add_info`.
+void treat_aliased_type(package& pack, ident name, const type_exp* definition);
+
+/// Enters an enumeration, whose constants enter no table; fails as `add_info`.
+void treat_enum_type(package& pack, ident name, std::span<const ident> constants);
+
+/// Enters a structure after its fields; fails at a repeated field (then no
+/// type is entered) or at a repeated type name.
+void treat_struct_type(package& pack, ident name, std::span<const field_info> fields);
+
+/// The structure's description with its fields entered in order; fails with
+/// `Compile_error` at a repeated field.
+const struct_info* make_struct_type_info(ident name, std::span<const field_info> fields);
+
+/// Enters one field and gives its name; fails as `add_info`.
+ident put_in_ftab(name_table<field_info>& table, const field_info& field);
+
+/// The flow of that name, type and clock (null for the base clock).
+flow add_type_n_clock_to_var(const type_exp* type, ident clock, ident name);
+
+/// The pair of that name and type.
+typed_ident add_type_to_var(const type_exp* type, ident name);

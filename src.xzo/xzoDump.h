@@ -1,0 +1,89 @@
+// The writer: prints a package, a declaration or an expression in the exact
+// layout of the zo format, with the user-operator replacement of xzoUsrOps.h.
+// Nothing printed is ever withdrawn: a failure leaves the text printed so far.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "output.h"
+#include "xzoAst.h"
+#include "xzoTyping.h"
+
+/// Where the writer's text goes: standard output's buffer, or a string.
+class text_sink {
+ public:
+  /// The sink of standard output.
+  text_sink() = default;
+  /// A sink that appends to `text`, which must outlive it.
+  explicit text_sink(std::string& text) : text_(&text) {}
+
+  /// Appends the piece, unchanged.
+  void write(std::string_view piece) const {
+    if (text_ == nullptr)
+      output::write(piece);
+    else
+      text_->append(piece);
+  }
+
+ private:
+  std::string* text_ = nullptr;
+};
+
+/// The sink of every piece of text the writer prints; standard output unless
+/// `string_of_simple_exp` redirects it for a while.
+extern text_sink out_fn;
+
+/// Prints every declaration of the package in source order; fails with the
+/// first declaration error of typing or the first printing failure.
+void dump_pack(const package& pack);
+
+/// Prints a node declaration, its body included; fails as `dump_val_exp`.
+void dump_node_def(const env& environment, const node_def& node);
+/// Prints a function declaration; fails as `dump_type_exp`.
+void dump_func_def(const env& environment, const func_def& func);
+/// Prints a constant declaration; fails as `dump_type_exp` or `dump_val_exp`.
+void dump_const_def(const env& environment, const const_def& constant);
+/// Prints a type declaration; `Global_error` for an enumeration type.
+void dump_type_def(const env& environment, const type_def& type);
+
+/// Prints a type expression; `Global_error` for an array size that is no
+/// integer literal and for an empty tuple type.
+void dump_type_exp(const env& environment, const type_exp& type);
+
+/// Prints an expression; `Global_error` for a field no structure type of the
+/// environment declares, or that several declare, and for a rejected numeric
+/// value; typing's failure on an operand when a user mode is on.
+void dump_val_exp(const env& environment, const val_exp* e);
+
+/// Prints the expression in the empty typing environment.
+void dump_simple_exp(const val_exp* e);
+
+/// The text `dump_simple_exp` would print; fails as it does, and standard
+/// output stays the sink afterwards in any case.
+std::string string_of_simple_exp(const val_exp* e);
+
+/// Prints parameters "x : T" on one line, separated by "; ".
+void dump_typed_ident_list(const env& environment, std::span<const typed_ident> params);
+
+/// Prints flows "x : T" or "(x : T) when c", one per line, each indented by
+/// three blanks, with nothing after the last.
+void dump_typed_clocked_ident_list(const env& environment, std::span<const flow> vars);
+
+/// Prints the inputs of a node as flows, "const " before constant ones.
+void dump_input_list(const env& environment, std::span<const input_flow> inputs);
+
+/// Prints an equation's left item.
+void dump_left(const env& environment, const left& item);
+/// Prints an equation on its own line.
+void dump_def(const env& environment, const def& equation);
+/// Prints an assertion on its own line.
+void dump_assert(const env& environment, const val_exp* assertion);
+/// Prints an annotation on its own line.
+void dump_pragma(pragma text);
+
+/// The position of the field in the one structure type of the environment
+/// that declares it; `Global_error` when none or several do.
+std::int64_t search_field_index(const env& environment, std::string_view field);

@@ -1,0 +1,207 @@
+// The writer's expressions and equation lefts.
+#include <charconv>
+
+#include "errors.h"
+#include "xzoDumpScope.h"
+#include "xzoUsrOps.h"
+
+namespace {
+
+// "[i]" in one piece.
+void print_index(std::int64_t position) {
+  char text[26] = "[";
+  char* end = std::to_chars(text + 1, text + sizeof text - 1, position).ptr;
+  *end++ = ']';
+  out({text, static_cast<std::size_t>(end - text)});
+}
+
+void print_list(dump_scope& scope, std::span<const val_exp* const> items,
+                std::string_view separator) {
+  for (std::size_t i = 0; i < items.size(); ++i) {
+    if (i != 0) out(separator);
+    print_val_exp(scope, items[i]);
+  }
+}
+
+void print_unary(dump_scope& scope, const val_exp* e, std::string_view word) {
+  out(word);
+  out("(");
+  print_val_exp(scope, e->op(0));
+  out(")");
+}
+
+// Every two-operand node gets its own parentheses, so that the text never
+// depends on operator priorities.
+void print_binary(dump_scope& scope, const val_exp* e, std::string_view word) {
+  out("(");
+  print_val_exp(scope, e->op(0));
+  out(word);
+  print_val_exp(scope, e->op(1));
+  out(")");
+}
+
+void print_enclosed(dump_scope& scope, const val_exp* e, std::string_view opening,
+                    std::string_view closing) {
+  out(opening);
+  print_list(scope, e->ops(), ", ");
+  out(closing);
+}
+
+void print_int_text(std::string_view text) {
+  if (usr_int_mode) out("UsrInt_");
+  out(text);
+}
+
+void print_real_text(std::string_view text) {
+  if (usr_real_mode) {
+    out("UsrReal_");
+    out(correct_real(text));
+  } else {
+    out(text);
+  }
+}
+
+void print_struct_value(dump_scope& scope, const val_exp* e) {
+  const struct_cons& cons = e->cons();
+  out(cons.type_name->text());
+  out(" {");
+  for (std::size_t i = 0; i < cons.field_names.size(); ++i) {
+    if (i != 0) out("; ");
+    out(cons.field_names[i]->text());
+    out(" = ");
+    print_val_exp(scope, e->op(i));
+  }
+  out(" }");
+}
+
+void print_by_kind(dump_scope& scope, const val_exp* e) {
+  switch (e->kind()) {
+    case nat_true: out(usr_bool_mode ? "UsrBooltrue" : "true"); return;
+    case nat_false: out(usr_bool_mode ? "UsrBoolfalse" : "false"); return;
+    case nat_pre: print_unary(scope, e, "pre"); return;
+    case nat_current: print_unary(scope, e, "current"); return;
+    case nat_not: print_unary(scope, e, "not"); return;
+    case nat_uminus: print_unary(scope, e, "-"); return;
+    case nat_real_conv: print_unary(scope, e, "real"); return;
+    case nat_int_conv: print_unary(scope, e, "int"); return;
+    case nat_arrow: print_binary(scope, e, " -> "); return;
+    case nat_when: print_binary(scope, e, " when "); return;
+    case nat_and: print_binary(scope, e, " and "); return;
+    case nat_or: print_binary(scope, e, " or "); return;
+    case nat_xor: print_binary(scope, e, " xor "); return;
+    case nat_impl: print_binary(scope, e, " => "); return;
+    case nat_eq: print_binary(scope, e, " = "); return;
+    case nat_neq: print_binary(scope, e, " <> "); return;
+    case nat_gte: print_binary(scope, e, " >= "); return;
+    case nat_gt: print_binary(scope, e, " > "); return;
+    case nat_lte: print_binary(scope, e, " <= "); return;
+    case nat_lt: print_binary(scope, e, " < "); return;
+    case nat_div: print_binary(scope, e, " div "); return;
+    case nat_mod: print_binary(scope, e, " mod "); return;
+    case nat_minus: print_binary(scope, e, " - "); return;
+    case nat_plus: print_binary(scope, e, " + "); return;
+    case nat_slash: print_binary(scope, e, " / "); return;
+    case nat_times: print_binary(scope, e, " * "); return;
+    case nat_hat: print_binary(scope, e, " ^ "); return;
+    case nat_if:
+      out("(if ");
+      print_val_exp(scope, e->op(0));
+      out(" then ");
+      print_val_exp(scope, e->op(1));
+      out(" else ");
+      print_val_exp(scope, e->op(2));
+      out(")");
+      return;
+    case nat_nor: print_enclosed(scope, e, "nor (", ")"); return;
+    case nat_diese: print_enclosed(scope, e, "# (", ")"); return;
+    case nat_tuple: print_enclosed(scope, e, "(", ")"); return;
+    case nat_array: print_enclosed(scope, e, "[", "]"); return;
+    case nat_iconst: print_int_text(e->name()->text()); return;
+    case nat_rconst: print_real_text(e->name()->text()); return;
+    case nat_ival: print_int_text(zoint_of_int(e->ival())); return;
+    case nat_rval: print_real_text(zoreal_of_float(e->rval())); return;
+    case nat_ident: out(e->name()->text()); return;
+    case nat_call:
+      out(e->name()->text());
+      if (e->ops().empty())
+        out("(true (*__DUMMY*))");
+      else
+        print_enclosed(scope, e, " (", ")");
+      return;
+    case nat_array_elem:
+      print_val_exp(scope, e->op(0));
+      out("[");
+      print_val_exp(scope, e->index());
+      out("]");
+      return;
+    // A field access prints as an indexed access: its position in the one
+    // structure type that declares the field, found before "[" is printed.
+    case nat_field:
+      print_val_exp(scope, e->op(0));
+      print_index(field_index(scope, e->name()->text()));
+      return;
+    case nat_tuple_elem:
+      print_val_exp(scope, e->op(0));
+      print_index(e->position());
+      return;
+    case nat_struct: print_struct_value(scope, e); return;
+  }
+}
+
+}  // namespace
+
+void print_val_exp(dump_scope& scope, const val_exp* e) {
+  if (const char* usr_func = usr_func_of(scope.environment, e)) {
+    out(usr_func);
+    print_enclosed(scope, e, " (", ")");
+    return;
+  }
+  print_by_kind(scope, e);
+}
+
+void print_left(dump_scope& scope, const left& item) {
+  switch (item.kind) {
+    case left_id: out(item.name->text()); return;
+    case left_field:
+      print_left(scope, *item.inner);
+      out(".");
+      out(item.name->text());
+      return;
+    case left_elem:
+      print_left(scope, *item.inner);
+      out("[");
+      print_val_exp(scope, item.index);
+      out("]");
+      return;
+    case left_slice:
+      print_left(scope, *item.inner);
+      out("[");
+      print_val_exp(scope, item.range->first);
+      out(" .. ");
+      print_val_exp(scope, item.range->last);
+      if (item.range->step != nullptr) {
+        out(" step ");
+        print_val_exp(scope, item.range->step);
+      }
+      out("]");
+      return;
+  }
+}
+
+std::int64_t field_index(dump_scope& scope, std::string_view field) {
+  if (!scope.field_indexes) {
+    auto& indexes = scope.field_indexes.emplace();
+    iter_on_types(scope.environment, [&indexes](std::string_view, const type_eff& type) {
+      if (type.kind != struct_eff) return;
+      for (std::size_t i = 0; i < type.fields.size(); ++i) {
+        auto [entry, fresh] = indexes.try_emplace(type.fields[i].name->text(),
+                                                  static_cast<std::int64_t>(i));
+        if (!fresh) entry->second = ambiguous_field;
+      }
+    });
+  }
+  auto found = scope.field_indexes->find(field);
+  if (found == scope.field_indexes->end()) throw Global_error{"can'y find field"};
+  if (found->second == ambiguous_field) throw Global_error{"field not unique"};
+  return found->second;
+}

@@ -1,0 +1,421 @@
+#include "xzoParser.hh"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "xzo.h"
+#include "xzoDecls.h"
+
+namespace {
+
+// Reads a whole file into a package of its own, so that tests do not see each
+// other's declarations. The text must outlive the positions made from it.
+package parse_file(std::string_view text) {
+  package pack;
+  parse_context context{{text}, entry_point::file, pack, run_positions()};
+  xzo::parser parse(context);
+  if (parse() != 0) throw Syntax_error{};
+  return pack;
+}
+
+std::string name_of(ident name) { return std::string(name->text()); }
+
+const char* symbol_of(exp_kind kind) {
+  switch (kind) {
+    case nat_arrow: return "->";
+    case nat_when: return "when";
+    case nat_and: return "and";
+    case nat_or: return "or";
+    case nat_xor: return "xor";
+    case nat_impl: return "=>";
+    case nat_eq: return "=";
+    case nat_neq: return "<>";
+    case nat_mod: return "mod";
+    case nat_div: return "div";
+    case nat_lt: return "<";
+    case nat_lte: return "<=";
+    case nat_gt: return ">";
+    case nat_gte: return ">=";
+    case nat_plus: return "+";
+    case nat_minus: return "-";
+    case nat_times: return "*";
+    case nat_slash: return "/";
+    case nat_not: return "not";
+    case nat_uminus: return "-";
+    case nat_pre: return "pre";
+    case nat_current: return "current";
+    case nat_int_conv: return "int";
+    case nat_real_conv: return "real";
+    case nat_if: return "if";
+    case nat_diese: return "#";
+    case nat_tuple: return "tuple";
+    default: return "?";
+  }
+}
+
+// The expression as an s-expression: leaves by their text, every other node
+// as (operator operands...).
+std::string sexp(const val_exp* e) {
+  std::string text;
+  switch (e->kind()) {
+    case nat_true: return "true";
+    case nat_false: return "false";
+    case nat_iconst:
+    case nat_rconst:
+    case nat_ident: return name_of(e->name());
+    case nat_call: text = "(call " + name_of(e->name()); break;
+    case nat_field: text = "(. " + name_of(e->name()); break;
+    case nat_struct:
+      text = "(struct " + name_of(e->cons().type_name);
+      for (std::size_t field = 0; field < e->ops().size(); ++field)
+        text += " " + name_of(e->cons().field_names[field]) + "=" + sexp(e->op(field));
+      return text + ")";
+    default: text = std::string("(") + symbol_of(e->kind());
+  }
+  for (const val_exp* operand : e->ops()) text += " " + sexp(operand);
+  return text + ")";
+}
+
+std::string exp_text(std::string_view source) { return sexp(exp_of_string(source)); }
+
+std::string left_text(const left* item) {
+  switch (item->kind) {
+    case left_id: return name_of(item->name);
+    case left_field: return left_text(item->inner) + "." + name_of(item->name);
+    case left_elem: return left_text(item->inner) + "[" + sexp(item->index) + "]";
+    case left_slice: {
+      std::string text = left_text(item->inner) + "[" + sexp(item->range->first) + ".." +
+                         sexp(item->range->last);
+      if (item->range->step != nullptr) text += " step " + sexp(item->range->step);
+      return text + "]";
+    }
+  }
+  return "?";
+}
+
+std::string lefts_text(const def& equation) {
+  std::string text;
+  for (const left* item : equation.lefts)
+    text += (text.empty() ? "" : ", ") + left_text(item);
+  return text;
+}
+
+const node_def& node_named(const package& pack, std::string_view name) {
+  const oper* found = pack.opers.find(name);
+  EXPECT_NE(found, nullptr);
+  EXPECT_EQ(found->kind, node_oper);
+  return *found->node;
+}
+
+// The message of the compile error that reading the file raises.
+std::string duplicate_message(std::string_view text, std::string* at = nullptr) {
+  try {
+    parse_file(text);
+  } catch (const Compile_error& failure) {
+    if (at != nullptr) *at = std::string(failure.position.str);
+    return failure.message;
+  }
+  return "no error";
+}
+
+// The text of the token at which reading fails with a syntax error.
+std::string syntax_error_at(std::string_view text) {
+  try {
+    parse_file(text);
+  } catch (const Syntax_error&) {
+    return std::string(last_made().str);
+  }
+  return "no error";
+}
+
+std::string exp_syntax_error_at(std::string_view text) {
+  try {
+    exp_of_string(text);
+  } catch (const Syntax_error&) {
+    return std::string(last_made().str);
+  }
+  return "no error";
+}
+
+TEST(Parser, GroupsOperatorsByPrecedence) {
+  EXPECT_EQ(exp_text("not a + b"), "(not (+ a b))");
+  EXPECT_EQ(exp_text("not a and b"), "(and (not a) b)");
+  EXPECT_EQ(exp_text("not a < b"), "(< (not a) b)");
+  EXPECT_EQ(exp_text("a * not b + c"), "(* a (not (+ b c)))");
+  EXPECT_EQ(exp_text("a and b = c"), "(= (and a b) c)");
+  EXPECT_EQ(exp_text("- a when b"), "(when (- a) b)");
+  EXPECT_EQ(exp_text("a * b when c"), "(* a (when b c))");
+  EXPECT_EQ(exp_text("pre a.f"), "(pre (. f a))");
+  EXPECT_EQ(exp_text("a + if b then c else d"), "(+ a (if b c d))");
+  EXPECT_EQ(exp_text("a or b and c xor d"), "(xor (or a (and b c)) d)");
+  EXPECT_EQ(exp_text("a - b - c div d mod e"), "(- (- a b) (mod (div c d) e))");
+  EXPECT_EQ(exp_text("int a + real b / c"), "(+ (int a) (/ (real b) c))");
+  EXPECT_EQ(exp_text("current x -> pre y"), "(-> (current x) (pre y))");
+}
+
+TEST(Parser, GroupsEachLevelInItsDirection) {
+  EXPECT_EQ(exp_text("a -> b -> c"), "(-> (-> a b) c)");
+  EXPECT_EQ(exp_text("a = b = c"), "(= a (= b c))");
+  EXPECT_EQ(exp_text("a = b => c"), "(= a (=> b c))");
+  EXPECT_EQ(exp_text("a => b <> c"), "(=> a (<> b c))");
+  EXPECT_EQ(exp_text("a.f.g"), "(. g (. f a))");
+  EXPECT_EQ(exp_text("a when b when c"), "(when (when a b) c)");
+  EXPECT_EQ(exp_text("if a then b else c -> d"), "(if a b (-> c d))");
+  EXPECT_EQ(exp_syntax_error_at("a < b < c"), "<");
+  EXPECT_EQ(exp_syntax_error_at("a >= b <= c"), "<=");
+}
+
+TEST(Parser, BuildsListsCallsAndStructureValues) {
+  EXPECT_EQ(exp_text("(a)"), "a");
+  EXPECT_EQ(exp_text("(a, b)"), "(tuple a b)");
+  EXPECT_EQ(exp_text("#(a)"), "(# a)");
+  EXPECT_EQ(exp_text("f()"), "(call f)");
+  EXPECT_EQ(exp_text("f(a, 1.5e3, true)"), "(call f a 1.5e3 true)");
+  EXPECT_EQ(exp_text("T { b = 1; a = 2 }"), "(struct T b=1 a=2)");
+  EXPECT_EQ(exp_text("T { }"), "(struct T)");
+  EXPECT_EQ(exp_text("-1"), "(- 1)");
+  EXPECT_EQ(exp_syntax_error_at("T { a = 1; }"), "}");
+}
+
+TEST(Parser, RegistersLiteralTextsWithTheirPositions) {
+  const val_exp* sum = exp_of_string("x + 12");
+  EXPECT_EQ(store_get(run_positions(), sum->op(0)->name()).str, "x");
+  EXPECT_EQ(store_get(run_positions(), sum->op(1)->name()).str, "12");
+}
+
+TEST(Parser, RejectsAnExpressionNotFollowedByTheEnd) {
+  EXPECT_EQ(exp_syntax_error_at("a b"), "b");
+  EXPECT_EQ(exp_syntax_error_at("a +"), "+");
+  EXPECT_EQ(exp_syntax_error_at("a + (* unclosed? no: closed *)"), "(*");
+}
+
+TEST(Parser, RejectsTokensThatNoProductionUses) {
+  for (const char* text :
+       {"a ^ b", "a | b", "nor a", "a .% b", "a % b", "equa", "of", "a $ b"})
+    EXPECT_THROW(exp_of_string(text), Syntax_error) << text;
+}
+
+TEST(Parser, ReadsAnEmptyFileAsAnEmptyPackage) {
+  package pack = parse_file("  -- nothing\n(* at all *)\n");
+  EXPECT_EQ(pack.items.size(), 0u);
+  EXPECT_EQ(pack.consts.size() + pack.types.size() + pack.opers.size(), 0u);
+}
+
+TEST(Parser, ReadsASmallNode) {
+  package pack = parse_file("node n (x : int) returns (y : int); let y = x; tel");
+  const node_def& n = node_named(pack, "n");
+  ASSERT_EQ(n.inputs.size(), 1u);
+  EXPECT_EQ(n.inputs[0].kind, var_input);
+  EXPECT_EQ(n.inputs[0].var.type->kind, int_type);
+  EXPECT_EQ(n.outputs.size(), 1u);
+  EXPECT_TRUE(n.locals.empty() && n.asserts.empty() && n.pragmas.empty());
+  ASSERT_EQ(n.defs.size(), 1u);
+  EXPECT_EQ(lefts_text(n.defs[0]) + " = " + sexp(n.defs[0].exp), "y = x");
+}
+
+TEST(Parser, KeepsEachKindOfBodyItemInSourceOrder) {
+  package pack = parse_file(
+      "node n (x : int) returns (y, z : int);\n"
+      "var a : bool; b : real;\n"
+      "let --%first\n a = true; assert x > 0; y = 1; --%second\n assert a; z = 2; tel.");
+  const node_def& n = node_named(pack, "n");
+  ASSERT_EQ(n.locals.size(), 2u);
+  EXPECT_EQ(name_of(n.locals[1].name), "b");
+  ASSERT_EQ(n.defs.size(), 3u);
+  EXPECT_EQ(lefts_text(n.defs[0]) + lefts_text(n.defs[1]) + lefts_text(n.defs[2]), "ayz");
+  ASSERT_EQ(n.asserts.size(), 2u);
+  EXPECT_EQ(sexp(n.asserts[0]) + sexp(n.asserts[1]), "(> x 0)a");
+  ASSERT_EQ(n.pragmas.size(), 2u);
+  EXPECT_EQ(name_of(n.pragmas[0]) + name_of(n.pragmas[1]), "firstsecond");
+}
+
+TEST(Parser, ReadsClocksAndConstantInputs) {
+  package pack = parse_file(
+      "node n (const k : int; x : bool; (c : bool) when x)\n"
+      "returns (y, z : int when c; (w : int) when c); var v : int when c; let y = k; "
+      "tel");
+  const node_def& n = node_named(pack, "n");
+  ASSERT_EQ(n.inputs.size(), 3u);
+  EXPECT_EQ(n.inputs[0].kind, const_input);
+  EXPECT_EQ(n.inputs[0].var.clock, nullptr);
+  EXPECT_EQ(n.inputs[1].kind, var_input);
+  EXPECT_EQ(name_of(n.inputs[2].var.clock), "x");
+  ASSERT_EQ(n.outputs.size(), 3u);
+  for (const flow& output : n.outputs) EXPECT_EQ(name_of(output.clock), "c");
+  EXPECT_EQ(name_of(n.locals[0].clock), "c");
+  EXPECT_EQ(syntax_error_at("node n (const k : int when c) returns (y : int); let tel"),
+            "when");
+  EXPECT_EQ(syntax_error_at("function f (const k : int) returns (y : int);"), "const");
+}
+
+TEST(Parser, ReadsEquationLefts) {
+  package pack = parse_file(
+      "node n (x : int) returns (y : int);\n"
+      "let (a, b) = x; a, b = x; t[1 .. 3 step 2] = x; t.f[0].g = x; t[1 .. n] = x; tel");
+  const node_def& n = node_named(pack, "n");
+  ASSERT_EQ(n.defs.size(), 5u);
+  EXPECT_EQ(lefts_text(n.defs[0]), "a, b");
+  EXPECT_EQ(lefts_text(n.defs[1]), "a, b");
+  EXPECT_EQ(lefts_text(n.defs[2]), "t[1..3 step 2]");
+  EXPECT_EQ(lefts_text(n.defs[3]), "t.f[0].g");
+  EXPECT_EQ(lefts_text(n.defs[4]), "t[1..n]");
+  EXPECT_EQ(syntax_error_at("node n (x : int) returns (y : int); let a, (b) = x; tel"),
+            "(");
+}
+
+TEST(Parser, RejectsMalformedNodes) {
+  EXPECT_EQ(syntax_error_at("node n (x : int) returns (y : int) let y = x; tel"), "let");
+  EXPECT_EQ(syntax_error_at("node n () returns (y : int); let y = 1; tel"), ")");
+  EXPECT_EQ(syntax_error_at("node n (x : int) returns (y : int); let tel"), "tel");
+  EXPECT_EQ(syntax_error_at("node n (x : int) returns (y : int); let y = x tel"), "tel");
+  EXPECT_EQ(syntax_error_at("node n (x : int) returns (y : int); let y = x; tel;;"), ";");
+  EXPECT_EQ(syntax_error_at("node n (x : int) returns (y : int);\n--%p\nlet y = x; tel"),
+            "p");
+  EXPECT_EQ(syntax_error_at("--%p\n"), "p");
+  EXPECT_EQ(syntax_error_at("unsafe node n (x : int) returns (y : int); let y = x; tel"),
+            "node");
+  package pack = parse_file("node n (x : int) returns (y : int); let --% x\n tel;");
+  EXPECT_EQ(node_named(pack, "n").pragmas.size(), 1u);
+}
+
+TEST(Parser, ReadsFunctionsWithGroupedParameters) {
+  package pack = parse_file(
+      "function f (a, b : int; c : T) returns (r : bool).\n"
+      "unsafe function g (a : real) returns (r : int; s : int)");
+  const func_def& f = *pack.opers.find("f")->func;
+  EXPECT_FALSE(f.is_unsafe);
+  ASSERT_EQ(f.inputs.size(), 3u);
+  EXPECT_EQ(f.inputs[1].type->kind, int_type);
+  EXPECT_EQ(name_of(f.inputs[2].type->name), "T");
+  const func_def& g = *pack.opers.find("g")->func;
+  EXPECT_TRUE(g.is_unsafe);
+  EXPECT_EQ(g.outputs.size(), 2u);
+  EXPECT_EQ(syntax_error_at("function f () returns (x : int);"), ")");
+}
+
+TEST(Parser, ReadsConstantLists) {
+  package pack = parse_file("const a : int; b = 1; c : real = 2.0; const d : T.");
+  ASSERT_EQ(pack.consts.size(), 4u);
+  EXPECT_EQ(pack.consts.find("a")->kind, extern_const);
+  EXPECT_EQ(pack.consts.find("b")->kind, defined_const);
+  EXPECT_EQ(pack.consts.find("b")->type, nullptr);
+  EXPECT_EQ(pack.consts.find("c")->type->kind, real_type);
+  EXPECT_EQ(syntax_error_at("const a, b : int;"), ",");
+  // A "." after a value starts a field access.
+  EXPECT_EQ(syntax_error_at("const a = 1 . type t;"), "type");
+  // After ";" an identifier continues the list instead of starting a type.
+  EXPECT_EQ(syntax_error_at("const a = 1; t, u"), ",");
+}
+
+TEST(Parser, ReadsTypeDeclarations) {
+  package pack = parse_file(
+      "type a, b; type e = enum { A, B, A }; type s = struct { x : int; y : bool = true "
+      "};\n"
+      "type r = { x : real }. type type q; ; T = int U = T");
+  std::string names;
+  for (const def_item& item : pack.items) names += name_of(item.name) + " ";
+  EXPECT_EQ(names, "a b e s r q T U ");
+  EXPECT_EQ(pack.types.find("e")->constants.size(), 3u);
+  const struct_info& s = *pack.types.find("s")->info;
+  ASSERT_EQ(s.field_names.size(), 2u);
+  EXPECT_EQ(sexp(s.fields.find("y")->default_value), "true");
+  EXPECT_EQ(pack.types.find("r")->kind, struct_type);
+  EXPECT_EQ(pack.types.find("U")->definition->kind, named_type);
+  EXPECT_EQ(syntax_error_at("type a = int; b = bool;"), ";");
+  EXPECT_EQ(syntax_error_at("type s = struct { x : int; };"), "}");
+  EXPECT_EQ(syntax_error_at("type e = enum { };"), "}");
+}
+
+TEST(Parser, RecordsDeclarationsInSourceOrder) {
+  package pack = parse_file(
+      "type t; const k = 1; node n (x : int) returns (y : int); let y = x; tel "
+      "function f (x : int) returns (y : int);");
+  ASSERT_EQ(pack.items.size(), 4u);
+  EXPECT_EQ(pack.items[0].kind, type_item);
+  EXPECT_EQ(pack.items[1].kind, const_item);
+  EXPECT_EQ(pack.items[2].kind, oper_item);
+  EXPECT_EQ(name_of(pack.items[3].name), "f");
+}
+
+TEST(Parser, ReportsEachKindOfRepeatedDeclarationAtTheRepetition) {
+  const std::string suffix = " declaration, ident already declared";
+  std::string at;
+  EXPECT_EQ(duplicate_message("const a = 1; const a = 2;", &at), "bad constant" + suffix);
+  EXPECT_EQ(at, "a");
+  EXPECT_EQ(duplicate_message("type t; type u = int; type t = bool;"),
+            "bad type" + suffix);
+  EXPECT_EQ(duplicate_message("function f (x : int) returns (y : int);\n"
+                              "node f (x : int) returns (y : int); let y = x; tel"),
+            "bad operator" + suffix);
+  EXPECT_EQ(duplicate_message("type t = struct { x : int; x : bool };", &at),
+            "bad field" + suffix);
+  EXPECT_EQ(at, "x");
+}
+
+TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
+  package pack;
+  parse_context context{
+      {"type t = { x : int; x : bool };"}, entry_point::file, pack, run_positions()};
+  xzo::parser parse(context);
+  EXPECT_THROW(parse(), Compile_error);
+  EXPECT_EQ(pack.types.size(), 0u);
+  EXPECT_TRUE(pack.items.empty());
+}
+
+TEST(Parser, KeepsWhatWasDeclaredBeforeARepetition) {
+  package pack;
+  parse_context context{{"type a, b, a;"}, entry_point::file, pack, run_positions()};
+  xzo::parser parse(context);
+  EXPECT_THROW(parse(), Compile_error);
+  EXPECT_EQ(pack.types.size(), 2u);
+  EXPECT_EQ(pack.items.size(), 2u);
+}
+
+TEST(Parser, KeepsNameSpacesAndCaseApart) {
+  package pack = parse_file(
+      "type t; const t = 1; const K = 2; const k = 3;\n"
+      "type p = { x : int }; type q = { x : int };\n"
+      "node t (x : int) returns (y : int); let y = x; tel");
+  EXPECT_EQ(pack.items.size(), 7u);
+}
+
+// Deep inputs: the parser's stack grows on the heap and no action recurses.
+constexpr int depth = 100000;
+
+TEST(Parser, ReadsVeryLongAndVeryDeepExpressions) {
+  std::string chain = "a";
+  for (int count = 0; count < depth; ++count) chain += " + a";
+  const val_exp* left_chain = exp_of_string(chain);
+  for (int count = 0; count < depth; ++count) {
+    ASSERT_EQ(left_chain->kind(), nat_plus);
+    ASSERT_EQ(left_chain->op(1)->kind(), nat_ident);
+    left_chain = left_chain->op(0);
+  }
+  EXPECT_EQ(left_chain->kind(), nat_ident);
+
+  std::string equalities = "a";
+  for (int count = 0; count < depth; ++count) equalities += " = a";
+  const val_exp* right_chain = exp_of_string(equalities);
+  for (int count = 0; count < depth; ++count) {
+    ASSERT_EQ(right_chain->kind(), nat_eq);
+    ASSERT_EQ(right_chain->op(0)->kind(), nat_ident);
+    right_chain = right_chain->op(1);
+  }
+  EXPECT_EQ(right_chain->kind(), nat_ident);
+
+  std::string nested = std::string(depth, '(') + "b" + std::string(depth, ')');
+  EXPECT_EQ(sexp(exp_of_string(nested)), "b");
+
+  std::string nested_sums;
+  for (int count = 0; count < depth; ++count) nested_sums += "(a - ";
+  nested_sums += "b" + std::string(depth, ')');
+  const val_exp* right_deep = exp_of_string(nested_sums);
+  for (int count = 0; count < depth; ++count) {
+    ASSERT_EQ(right_deep->kind(), nat_minus);
+    right_deep = right_deep->op(1);
+  }
+  EXPECT_EQ(name_of(right_deep->name()), "b");
+}
+
+}  // namespace

@@ -1,0 +1,152 @@
+#include "xzoUsrOps.h"
+
+#include <gtest/gtest.h>
+
+#include "tree_builders.h"
+
+using namespace build;
+
+namespace {
+
+// Sets the three switches for one test and puts them back off after it.
+struct usr_modes {
+  usr_modes(bool integer, bool real, bool boolean) {
+    usr_int_mode = integer;
+    usr_real_mode = real;
+    usr_bool_mode = boolean;
+  }
+  ~usr_modes() { usr_int_mode = usr_real_mode = usr_bool_mode = false; }
+};
+
+// A package with an alias of int, a structure, an external int constant and
+// a node "N" over ints i, j, n (n of the alias type), reals r, q, Booleans
+// a, b, c and a structure s.
+package sample_package() {
+  package_builder source;
+  source.type({aliased_type, id("I"), int_type_exp()});
+  source.type(
+      {struct_type, id("T"), nullptr, {}, structure("T", {{id("f"), int_type_exp()}})});
+  source.constant({extern_const, id("k"), int_type_exp(), nullptr});
+  std::initializer_list<input_flow> inputs = {
+      input("i", int_type_exp()),  input("j", int_type_exp()),
+      input("n", named("I")),      input("r", real_type_exp()),
+      input("q", real_type_exp()), input("a", bool_type_exp()),
+      input("b", bool_type_exp()), input("c", bool_type_exp()),
+      input("s", named("T"))};
+  source.node(
+      {id("N"), seq(inputs), seq({var_flow("y", int_type_exp())}), {}, {}, {}, {}});
+  return std::move(source.pack);
+}
+
+class UsrOps : public ::testing::Test {
+ protected:
+  UsrOps()
+      : pack(sample_package()),
+        package_env(get_env(pack)),
+        node_env(get_node_env(*package_env, *pack.opers.find("N")->node)) {}
+
+  print_outcome print(const val_exp* e) {
+    return print_into_string([&] { dump_val_exp(*node_env, e); });
+  }
+  std::string text(const val_exp* e) { return print(e).text; }
+
+  package pack;
+  std::unique_ptr<env> package_env;
+  std::unique_ptr<env> node_env;
+};
+
+}  // namespace
+
+TEST_F(UsrOps, TablesAnswerByKindAndOperandTypes) {
+  usr_modes modes(true, true, true);
+  auto ops = [](std::initializer_list<const val_exp*> list) {
+    return std::span<const val_exp* const>(seq(list));
+  };
+  EXPECT_EQ(get_usr_int_func(*node_env, nat_slash, ops({var("i"), var("j")})),
+            "UsrIntDiv");
+  EXPECT_EQ(get_usr_int_func(*node_env, nat_div, ops({var("i"), var("n")})), "UsrIntDiv");
+  EXPECT_EQ(get_usr_int_func(*node_env, nat_uminus, ops({var("i")})), "UsrIntChs");
+  EXPECT_EQ(get_usr_real_func(*node_env, nat_lt, ops({var("r"), var("q")})), "UsrRealLt");
+  EXPECT_EQ(get_usr_real_func(*node_env, nat_if, ops({var("a"), var("r"), var("q")})),
+            "UsrRealIf");
+  EXPECT_EQ(get_usr_bool_func(*node_env, nat_eq, ops({var("a"), var("b")})), "UsrBoolEq");
+  EXPECT_THROW(get_usr_real_func(*node_env, nat_div, ops({var("r"), var("q")})), Failed);
+  EXPECT_THROW(get_usr_int_func(*node_env, nat_lt, ops({var("r"), var("q")})), Failed);
+  EXPECT_THROW(get_usr_bool_func(*node_env, nat_lt, ops({var("a"), var("b")})), Failed);
+  EXPECT_THROW(get_usr_int_func(*node_env, nat_eq, ops({var("s"), var("s")})), Failed);
+  EXPECT_THROW(get_usr_int_func(*node_env, nat_pre, ops({var("i")})), Failed);
+}
+
+TEST_F(UsrOps, ASwitchedOffModeAnswersWithoutTyping) {
+  usr_modes modes(false, false, false);
+  // The operand has no type; a mode that is off must not ask for it.
+  EXPECT_THROW(
+      get_usr_int_func(*node_env, nat_plus, seq({field(var("s"), "f"), lit("1")})),
+      Failed);
+  EXPECT_EQ(text(node_of(nat_plus, {field(var("s"), "f"), lit("1")})), "(s[0] + 1)");
+}
+
+TEST_F(UsrOps, IntegerModeReplacesOperatorsLiteralsAndTypes) {
+  usr_modes modes(true, false, false);
+  EXPECT_EQ(text(node_of(nat_plus, {node_of(nat_pre, {var("i")}), lit("1")})),
+            "UsrIntPlus (pre(i), UsrInt_1)");
+  EXPECT_EQ(text(node_of(nat_if, {var("c"), lit("0"), var("n")})),
+            "UsrIntIf (c, UsrInt_0, n)");
+  EXPECT_EQ(text(node_of(nat_lt, {var("i"), var("j")})), "UsrIntLt (i, j)");
+  EXPECT_EQ(text(node_of(nat_lt, {var("r"), var("q")})), "(r < q)");
+  EXPECT_EQ(text(make_val_exp(ival_nature(-5), {})), "UsrInt_-5");
+  EXPECT_EQ(text(call("g", {})), "g(true (*__DUMMY*))");
+  EXPECT_EQ(text(node_of(nat_eq, {node_of(nat_uminus, {var("i")}), lit("3")})),
+            "UsrIntEq (UsrIntChs (i), UsrInt_3)");
+  EXPECT_EQ(print_into_string([&] {
+              dump_type_exp(*node_env, *make_array_type(int_type_exp(), lit("3")));
+            }).text,
+            "UsrInt^3");
+  EXPECT_EQ(print_into_string([&] {
+              dump_const_def(*package_env, *pack.consts.find("k"));
+            }).text,
+            "const k : UsrInt;\n");
+}
+
+TEST_F(UsrOps, RealModeRewritesLiteralTexts) {
+  usr_modes modes(false, true, false);
+  EXPECT_EQ(text(node_of(nat_slash, {var("r"), real_lit("1.5e-3")})),
+            "UsrRealDiv (r, UsrReal_1_5em3)");
+  EXPECT_EQ(text(node_of(nat_div, {var("i"), var("j")})), "(i div j)");
+  EXPECT_EQ(text(make_val_exp(rval_nature(2.5), {})), "UsrReal_2_500000Ep00");
+  EXPECT_EQ(text(real_lit("0.5")), "UsrReal_0_5");
+  EXPECT_EQ(correct_real("+1,2.3-4"), "p1,2_3m4");
+}
+
+TEST_F(UsrOps, BooleanModeLeavesIntegersAlone) {
+  usr_modes modes(false, false, true);
+  EXPECT_EQ(text(node_of(nat_plus, {var("i"), lit("1")})), "(i + 1)");
+  EXPECT_EQ(text(node_of(nat_and, {var("a"), node_of(nat_not, {false_exp})})),
+            "UsrBoolAnd (a, UsrBoolNot (UsrBoolfalse))");
+  EXPECT_EQ(print_into_string([&] { dump_pack(pack); }).text,
+            "type I = int;\ntype T = struct {f: int};\nconst k : int;\n"
+            "node N (\n   i : int;\n   j : int;\n   n : I;\n   r : real;\n   q : real;\n"
+            "   a : UsrBool;\n   b : UsrBool;\n   c : UsrBool;\n   s : T\n) returns (\n"
+            "   y : int\n);\nlet\ntel\n");
+}
+
+TEST_F(UsrOps, CombinedModesTryIntegerThenRealThenBoolean) {
+  usr_modes modes(true, true, true);
+  EXPECT_EQ(text(node_of(nat_if, {var("c"), lit("1"), lit("2")})),
+            "UsrIntIf (c, UsrInt_1, UsrInt_2)");
+  EXPECT_EQ(text(node_of(nat_if, {var("c"), var("a"), var("b")})), "UsrBoolIf (c, a, b)");
+  EXPECT_EQ(text(node_of(nat_or, {node_of(nat_gt, {var("r"), var("q")}), true_exp})),
+            "UsrBoolOr (UsrRealGt (r, q), UsrBooltrue)");
+  EXPECT_EQ(text(node_of(nat_tuple, {var("i"), node_of(nat_real_conv, {var("i")})})),
+            "(i, real(i))");
+}
+
+TEST_F(UsrOps, AnOperandTypingCannotTypeStopsThePrint) {
+  usr_modes modes(true, false, false);
+  print_outcome mixed = print(
+      node_of(nat_times, {node_of(nat_plus, {var("i"), real_lit("1.0")}), lit("2")}));
+  EXPECT_EQ(mixed.text, "");
+  EXPECT_EQ(mixed.failure, "Type_error: bad type combination");
+  EXPECT_EQ(print(node_of(nat_pre, {field(var("s"), "f")})).failure,
+            "Typing.exp_type: operator not implemented");
+}
