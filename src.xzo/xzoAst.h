@@ -243,6 +243,12 @@ class name_table {
     index_.emplace(name->text(), entries_.size());
     entries_.push_back({name, value});
   }
+  /// Adds the name unless the table holds it already; says whether it did.
+  bool add_new(ident name, const T* value) {
+    bool added = index_.try_emplace(name->text(), entries_.size()).second;
+    if (added) entries_.push_back({name, value});
+    return added;
+  }
   auto begin() const { return entries_.begin(); }
   auto end() const { return entries_.end(); }
   std::size_t size() const { return entries_.size(); }

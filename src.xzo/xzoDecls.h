@@ -21,8 +21,7 @@ position_store& run_positions();
 /// the name, leaving the table unchanged, when the table already holds it.
 template <typename T>
 void add_info(name_table<T>& table, const char* kind, ident name, const T* information) {
-  if (table.contains(name->text())) report_repeated(kind, name);
-  table.add(name, information);
+  if (!table.add_new(name, information)) report_repeated(kind, name);
 }
 
 /// Enters a constant and records its declaration; fails as `add_info`.
