@@ -29,25 +29,21 @@ input_channel open_input() {
   throw Global_error{mode + " is not available in this version"};
 }
 
-// The mode chosen by the first setting that holds, in a fixed order.
+// The mode chosen by the first setting that holds, in a fixed order. Every
+// mode after -tparse works on the package read.
 void run_mode(const input_channel& input) {
   if (main_arg::test_lex()) {
     lexemize(input);
-  } else if (main_arg::test_parse()) {
-    read(input);
-  } else if (main_arg::simplify()) {
-    not_available("-simp");
-  } else if (main_arg::flat()) {
-    not_available("-flat");
-  } else if (main_arg::cleanup()) {
-    not_available("-clean");
-  } else if (main_arg::cleanall()) {
-    not_available("-cleanall");
-  } else if (main_arg::kind2quelm()) {
-    not_available("-k2quelm");
-  } else {
-    dump_pack(read(input).pack);
+    return;
   }
+  const package& pack = read(input).pack;
+  if (main_arg::test_parse()) return;
+  if (main_arg::simplify()) not_available("-simp");
+  if (main_arg::flat()) not_available("-flat");
+  if (main_arg::cleanup()) not_available("-clean");
+  if (main_arg::cleanall()) not_available("-cleanall");
+  if (main_arg::kind2quelm()) not_available("-k2quelm");
+  dump_pack(pack);
 }
 
 int run(int argc, const char* const* argv) {
