@@ -1,5 +1,6 @@
 #include "mainArg.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string_view>
 
@@ -51,15 +52,13 @@ bool is_letter(char c) {
   return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// Matched from the value's first byte: an identifier, then the end of the
-// value or of its first line.
+// The whole value must be one identifier: the name given to -k2quelm is
+// printed as a node name, where a line break or anything after it would break
+// the program printed.
 bool is_identifier(const std::string& value) {
   if (value.empty() || !is_letter(value[0])) return false;
-  std::size_t end = 1;
-  while (end < value.size() &&
-         (is_letter(value[end]) || (value[end] >= '0' && value[end] <= '9')))
-    ++end;
-  return end == value.size() || value[end] == '\n';
+  return std::all_of(value.begin() + 1, value.end(),
+                     [](char c) { return is_letter(c) || (c >= '0' && c <= '9'); });
 }
 
 std::optional<int> print_usage(const std::string&);
