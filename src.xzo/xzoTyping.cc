@@ -188,11 +188,44 @@ const signature* env::find_oper(std::string_view name) const {
   return parent == nullptr ? nullptr : parent->find_oper(name);
 }
 
+const type_list* env::single(const type_eff* type) const {
+  switch (type->kind) {
+    case bool_eff: return &bool_list();
+    case int_eff: return &int_list();
+    case real_eff: return &real_list();
+    default: return &singles.try_emplace(type, type_list{type}).first->second;
+  }
+}
+
+namespace {
+
+// Empties the table. Clearing touches every bucket, so the buckets a much
+// larger table left are dropped rather than cleared node after node.
+template <typename Table>
+void empty_table(Table& table) {
+  if (table.bucket_count() > 4 * table.size() + 64)
+    table = Table();
+  else
+    table.clear();
+}
+
+}  // namespace
+
+void env::clear_node_part() {
+  types.clear();
+  empty_table(type_index);
+  empty_table(flows);
+  empty_table(exp_types);
+  empty_table(singles);
+  tuples.clear();
+  empty_table(exp_clocks);
+}
+
 void add_flow(env& environment, const type_eff* type, flow_clock on, ident name) {
   std::string_view text = name->text();
   if (environment.find_flow(text) != nullptr)
     throw Global_error{"flow declared twice: " + std::string(text)};
-  environment.flows.emplace(text, flow_entry{{type}, on});
+  environment.flows.emplace(text, flow_entry{environment.single(type), on});
 }
 
 const type_list& bool_list() {
@@ -267,6 +300,7 @@ std::unique_ptr<env> get_env(const package& pack, const node_def* node) {
     treat_node_flows(*environment, *node);
   }
   environment->resolving_operators = true;
+  environment->oper_sigs.reserve(pack.opers.size());
   for (const auto& declaration : pack.opers)
     treat_oper_decl(*environment, types, declaration.name, *declaration.value);
   environment->resolving_operators = false;
@@ -289,6 +323,16 @@ std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node) 
   environment->has_node = true;
   treat_node_flows(*environment, node);
   return environment;
+}
+
+void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
+                    const node_def& node) {
+  if (node_env == nullptr || node_env->parent != &package_env) {
+    node_env = get_node_env(package_env, node);
+    return;
+  }
+  node_env->clear_node_part();
+  treat_node_flows(*node_env, node);
 }
 
 env& empty_env() {

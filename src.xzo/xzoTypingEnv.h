@@ -2,7 +2,7 @@
 // resolution of declarations and the typing of expressions.
 #pragma once
 
-#include <deque>
+#include <forward_list>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -18,7 +18,7 @@ struct signature {
 /// A declared flow: its type as a one-element list, so that naming the flow
 /// types as that list, and its clock.
 struct flow_entry {
-  type_list type;
+  const type_list* type;
   flow_clock on;
 };
 
@@ -55,11 +55,15 @@ class env {
   // The lists those answers point to, when not a flow's, a signature's or a
   // basic type's own.
   mutable std::unordered_map<const type_eff*, type_list> singles;
-  mutable std::deque<type_list> tuples;
+  mutable std::forward_list<type_list> tuples;
   mutable std::unordered_map<const val_exp*, flow_clock> exp_clocks;
 
   const flow_entry* find_flow(std::string_view name) const;
   const signature* find_oper(std::string_view name) const;
+  /// The list holding just that type, shared by everything of that type.
+  const type_list* single(const type_eff* type) const;
+  /// Forgets the node's flows, types and answers, keeping the storage.
+  void clear_node_part();
 };
 
 /// Declares a flow whose type lives as long as the environment.

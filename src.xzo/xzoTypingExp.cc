@@ -41,17 +41,7 @@ const type_list& flow_types(const env& environment, std::string_view name) {
   const flow_entry* declared = environment.find_flow(name);
   if (declared == nullptr)
     throw Global_error{"Typing.ident_type: undeclared flow: " + std::string(name)};
-  return declared->type;
-}
-
-// The list holding just that type, shared by every expression of that type.
-const type_list* single(const env& environment, const type_eff* type) {
-  switch (type->kind) {
-    case bool_eff: return &bool_list();
-    case int_eff: return &int_list();
-    case real_eff: return &real_list();
-    default: return &environment.singles.try_emplace(type, type_list{type}).first->second;
-  }
+  return *declared->type;
 }
 
 const type_list* operator_type(const env& environment, const val_exp* e,
@@ -68,14 +58,14 @@ const type_list* operator_type(const env& environment, const val_exp* e,
     case nat_pre:
     case nat_current:
       if (operands.size() != 1) bad_types();
-      return single(environment, operands[0]);
+      return environment.single(operands[0]);
     case nat_not: return basic_rule(operands, 1, bool_eff, bool_list());
     case nat_uminus: return int_else_real(operands, 1);
     case nat_real_conv: return basic_rule(operands, 1, int_eff, real_list());
     case nat_int_conv: return basic_rule(operands, 1, real_eff, int_list());
     case nat_arrow:
       if (operands.size() != 2 || !(*operands[0] == *operands[1])) bad_types();
-      return single(environment, operands[0]);
+      return environment.single(operands[0]);
     case nat_and:
     case nat_or:
     case nat_xor:
@@ -98,13 +88,13 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       if (operands.size() != 3 || operands[0]->kind != bool_eff ||
           !(*operands[1] == *operands[2]))
         bad_types();
-      return single(environment, operands[1]);
+      return environment.single(operands[1]);
     case nat_nor:
     case nat_diese:
       if (operands.empty()) bad_types();
       return basic_rule(operands, operands.size(), bool_eff, bool_list());
     case nat_tuple:
-      return &environment.tuples.emplace_back(operands.begin(), operands.end());
+      return &environment.tuples.emplace_front(operands.begin(), operands.end());
     default: break;
   }
   throw Internal_error{"Typing.exp_type", "operator not implemented"};
