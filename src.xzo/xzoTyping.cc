@@ -136,38 +136,45 @@ void treat_node_flows(env& environment, const node_def& node) {
   for (const flow& local : node.locals) treat_var_decl(environment, types, local);
 }
 
+// Resolves the type of every item into `types`, whose storage serves one
+// operator after another.
 template <typename Items, typename Type_of>
-type_list types_of(const Items& items, Type_of type_of) {
-  type_list types;
-  types.reserve(items.size());
+void resolve_types(const Items& items, Type_of type_of, type_list& types) {
+  types.clear();
   for (const auto& item : items) types.push_back(type_of(item));
-  return types;
 }
 
-void add_oper_type(env& environment, ident name, signature types) {
-  if (!environment.oper_sigs.emplace(name->text(), std::move(types)).second)
-    throw Global_error{"operator declared twice: " + std::string(name->text())};
-}
+// The scratch lists of the operator signatures being resolved.
+struct signature_types {
+  type_list inputs;
+  type_list outputs;
+};
 
 // Outputs are resolved before inputs, which decides the first error reported.
-void treat_oper_decl(env& environment, resolver& types, ident name,
-                     const oper& operation) {
-  signature resolved;
+void treat_oper_decl(env& environment, resolver& types, ident name, const oper& operation,
+                     signature_types& resolved) {
   if (operation.kind == node_oper) {
     const node_def& node = *operation.node;
-    resolved.outputs = types_of(node.outputs, [&](const flow& output) {
-      return types.of_type_exp(*output.type);
-    });
-    resolved.inputs = types_of(node.inputs, [&](const input_flow& input) {
-      return types.of_type_exp(*input.var.type);
-    });
+    resolve_types(
+        node.outputs, [&](const flow& output) { return types.of_type_exp(*output.type); },
+        resolved.outputs);
+    resolve_types(
+        node.inputs,
+        [&](const input_flow& input) { return types.of_type_exp(*input.var.type); },
+        resolved.inputs);
   } else {
     const func_def& function = *operation.func;
     auto type_of = [&](const typed_ident& item) { return types.of_type_exp(*item.type); };
-    resolved.outputs = types_of(function.outputs, type_of);
-    resolved.inputs = types_of(function.inputs, type_of);
+    resolve_types(function.outputs, type_of, resolved.outputs);
+    resolve_types(function.inputs, type_of, resolved.inputs);
   }
-  add_oper_type(environment, name, std::move(resolved));
+  // An operator's signature sits at its position in the operator table; an
+  // entry whose name the table places elsewhere repeats an operator.
+  if (environment.pack->opers.position_of(name->text()) != environment.oper_sigs.size())
+    throw Global_error{"operator declared twice: " + std::string(name->text())};
+  environment.oper_sigs.push_back(
+      {run_arena().copy(std::span<const type_eff* const>(resolved.inputs)),
+       environment.kept_list(resolved.outputs)});
 }
 
 }  // namespace
@@ -183,9 +190,10 @@ const flow_entry* env::find_flow(std::string_view name) const {
 }
 
 const signature* env::find_oper(std::string_view name) const {
-  auto found = oper_sigs.find(name);
-  if (found != oper_sigs.end()) return &found->second;
-  return parent == nullptr ? nullptr : parent->find_oper(name);
+  if (parent != nullptr) return parent->find_oper(name);
+  if (pack == nullptr) return nullptr;
+  std::size_t position = pack->opers.position_of(name);
+  return position < oper_sigs.size() ? &oper_sigs[position] : nullptr;
 }
 
 const type_list* env::single(const type_eff* type) const {
@@ -195,6 +203,11 @@ const type_list* env::single(const type_eff* type) const {
     case real_eff: return &real_list();
     default: return &singles.try_emplace(type, type_list{type}).first->second;
   }
+}
+
+const type_list* env::kept_list(std::span<const type_eff* const> types) const {
+  if (types.size() == 1) return single(types[0]);
+  return &tuples.emplace_front(types.begin(), types.end());
 }
 
 namespace {
@@ -301,8 +314,9 @@ std::unique_ptr<env> get_env(const package& pack, const node_def* node) {
   }
   environment->resolving_operators = true;
   environment->oper_sigs.reserve(pack.opers.size());
+  signature_types resolved;
   for (const auto& declaration : pack.opers)
-    treat_oper_decl(*environment, types, declaration.name, *declaration.value);
+    treat_oper_decl(*environment, types, declaration.name, *declaration.value, resolved);
   environment->resolving_operators = false;
   return environment;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <forward_list>
+#include <span>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
@@ -11,8 +12,8 @@
 
 /// The input and output types of a node or function.
 struct signature {
-  type_list inputs;
-  type_list outputs;
+  std::span<const type_eff* const> inputs;
+  const type_list* outputs;
 };
 
 /// A declared flow: its type as a one-element list, so that naming the flow
@@ -47,13 +48,14 @@ class env {
   std::vector<type_entry> types;  // in the order first looked up
   std::unordered_map<std::string_view, std::size_t> type_index;
   std::unordered_map<std::string_view, flow_entry> flows;
-  std::unordered_map<std::string_view, signature> oper_sigs;
+  // The operators' signatures, in the order of the package's operator table.
+  std::vector<signature> oper_sigs;
 
   // What was typed already: trees never change and a flow, once declared,
   // keeps its type and clock, so an answer once given stays right.
   mutable std::unordered_map<const val_exp*, const type_list*> exp_types;
-  // The lists those answers point to, when not a flow's, a signature's or a
-  // basic type's own.
+  // The lists those answers, the flows and the signatures point to, when not
+  // a basic type's own.
   mutable std::unordered_map<const type_eff*, type_list> singles;
   mutable std::forward_list<type_list> tuples;
   mutable std::unordered_map<const val_exp*, flow_clock> exp_clocks;
@@ -62,6 +64,8 @@ class env {
   const signature* find_oper(std::string_view name) const;
   /// The list holding just that type, shared by everything of that type.
   const type_list* single(const type_eff* type) const;
+  /// A list equal to `types` that lives as long as the environment.
+  const type_list* kept_list(std::span<const type_eff* const> types) const;
   /// Forgets the node's flows, types and answers, keeping the storage.
   void clear_node_part();
 };

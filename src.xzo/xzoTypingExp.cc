@@ -53,7 +53,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       if (called == nullptr)
         throw Global_error{"undeclared operator" + std::string(name)};
       if (!same_types(operands, called->inputs)) bad_types();
-      return &called->outputs;
+      return called->outputs;
     }
     case nat_pre:
     case nat_current:
@@ -93,8 +93,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
     case nat_diese:
       if (operands.empty()) bad_types();
       return basic_rule(operands, operands.size(), bool_eff, bool_list());
-    case nat_tuple:
-      return &environment.tuples.emplace_front(operands.begin(), operands.end());
+    case nat_tuple: return environment.kept_list(operands);
     default: break;
   }
   throw Internal_error{"Typing.exp_type", "operator not implemented"};
