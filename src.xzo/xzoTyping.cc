@@ -184,8 +184,7 @@ env::env(const package* pack, const env* parent) : pack(pack), parent(parent) {}
 void std::default_delete<env>::operator()(env* environment) const { delete environment; }
 
 const flow_entry* env::find_flow(std::string_view name) const {
-  auto found = flows.find(name);
-  if (found != flows.end()) return &found->second;
+  if (const flow_entry* found = flows.find(name)) return found;
   return parent == nullptr ? nullptr : parent->find_flow(name);
 }
 
@@ -227,18 +226,18 @@ void empty_table(Table& table) {
 void env::clear_node_part() {
   types.clear();
   empty_table(type_index);
-  empty_table(flows);
-  empty_table(exp_types);
+  flows.clear();
+  exp_types.clear();
   empty_table(singles);
   tuples.clear();
-  empty_table(exp_clocks);
+  exp_clocks.clear();
 }
 
 void add_flow(env& environment, const type_eff* type, flow_clock on, ident name) {
   std::string_view text = name->text();
   if (environment.find_flow(text) != nullptr)
     throw Global_error{"flow declared twice: " + std::string(text)};
-  environment.flows.emplace(text, flow_entry{environment.single(type), on});
+  environment.flows.try_emplace(text, flow_entry{environment.single(type), on});
 }
 
 const type_list& bool_list() {

@@ -8,6 +8,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "flat_map.h"
 #include "xzoTyping.h"
 
 /// The input and output types of a node or function.
@@ -47,18 +48,18 @@ class env {
 
   std::vector<type_entry> types;  // in the order first looked up
   std::unordered_map<std::string_view, std::size_t> type_index;
-  std::unordered_map<std::string_view, flow_entry> flows;
+  flat_map<std::string_view, flow_entry> flows;
   // The operators' signatures, in the order of the package's operator table.
   std::vector<signature> oper_sigs;
 
   // What was typed already: trees never change and a flow, once declared,
   // keeps its type and clock, so an answer once given stays right.
-  mutable std::unordered_map<const val_exp*, const type_list*> exp_types;
+  mutable flat_map<const val_exp*, const type_list*> exp_types;
   // The lists those answers, the flows and the signatures point to, when not
   // a basic type's own.
   mutable std::unordered_map<const type_eff*, type_list> singles;
   mutable std::forward_list<type_list> tuples;
-  mutable std::unordered_map<const val_exp*, flow_clock> exp_clocks;
+  mutable flat_map<const val_exp*, flow_clock> exp_clocks;
 
   const flow_entry* find_flow(std::string_view name) const;
   const signature* find_oper(std::string_view name) const;

@@ -118,7 +118,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
   for (const type_list* types : lists)
     next = std::copy(types->begin(), types->end(), next);
   const type_list* result = operator_type(environment, e, operands);
-  environment.exp_types.emplace(e, result);
+  environment.exp_types.try_emplace(e, result);
   return *result;
 }
 
@@ -163,8 +163,7 @@ const type_list& exp_type(const env& environment, const val_exp* e) {
     case nat_ident: return flow_types(environment, e->name()->text());
     default: break;
   }
-  auto known = environment.exp_types.find(e);
-  if (known != environment.exp_types.end()) return *known->second;
+  if (const type_list* const* known = environment.exp_types.find(e)) return **known;
   std::span<const val_exp* const> ops = e->ops();
   if (ops.size() <= 3) {
     const type_list* lists[3];
@@ -195,8 +194,7 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
     case nat_ident: return ident_clock(environment, e->name()->text());
     default: break;
   }
-  auto known = environment.exp_clocks.find(e);
-  if (known != environment.exp_clocks.end()) return known->second;
+  if (const flow_clock* known = environment.exp_clocks.find(e)) return *known;
   std::size_t count = 0;
   flow_clock first = nullptr;
   bool same = true;
@@ -208,7 +206,7 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
       same = false;
   }
   flow_clock result = operator_clock(environment, e, count, first, same);
-  environment.exp_clocks.emplace(e, result);
+  environment.exp_clocks.try_emplace(e, result);
   return result;
 }
 
