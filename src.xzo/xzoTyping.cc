@@ -200,13 +200,27 @@ const type_list* env::single(const type_eff* type) const {
     case bool_eff: return &bool_list();
     case int_eff: return &int_list();
     case real_eff: return &real_list();
-    default: return &singles.try_emplace(type, type_list{type}).first->second;
+    default: return interned({&type, 1});
   }
 }
 
 const type_list* env::kept_list(std::span<const type_eff* const> types) const {
-  if (types.size() == 1) return single(types[0]);
-  return &tuples.emplace_front(types.begin(), types.end());
+  return types.size() == 1 ? single(types[0]) : interned(types);
+}
+
+// Equal lists are kept once: operators, flows and expressions mostly share a
+// few of them.
+const type_list* env::interned(std::span<const type_eff* const> types) const {
+  auto kept = lists.find(types);
+  if (kept == lists.end()) kept = lists.emplace(types.begin(), types.end()).first;
+  return &*kept;
+}
+
+std::size_t type_list_hash::operator()(std::span<const type_eff* const> types) const {
+  std::size_t hash = types.size();
+  for (const type_eff* type : types)
+    hash = hash * 31 + std::hash<const type_eff*>{}(type);
+  return hash;
 }
 
 namespace {
@@ -228,8 +242,7 @@ void env::clear_node_part() {
   empty_table(type_index);
   flows.clear();
   exp_types.clear();
-  empty_table(singles);
-  tuples.clear();
+  empty_table(lists);
   exp_clocks.clear();
 }
 

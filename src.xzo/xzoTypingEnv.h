@@ -2,10 +2,11 @@
 // resolution of declarations and the typing of expressions.
 #pragma once
 
-#include <forward_list>
+#include <algorithm>
 #include <span>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "flat_map.h"
@@ -33,6 +34,21 @@ struct type_entry {
   bool by_operators;
 };
 
+/// Hashes type lists, and spans of types, by the addresses of their types.
+struct type_list_hash {
+  using is_transparent = void;
+  std::size_t operator()(std::span<const type_eff* const> types) const;
+};
+
+/// Compares type lists, and spans of types, by the addresses of their types.
+struct type_list_equal {
+  using is_transparent = void;
+  bool operator()(std::span<const type_eff* const> a,
+                  std::span<const type_eff* const> b) const {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end());
+  }
+};
+
 class env {
  public:
   env(const package* pack, const env* parent);
@@ -57,8 +73,7 @@ class env {
   mutable flat_map<const val_exp*, const type_list*> exp_types;
   // The lists those answers, the flows and the signatures point to, when not
   // a basic type's own.
-  mutable std::unordered_map<const type_eff*, type_list> singles;
-  mutable std::forward_list<type_list> tuples;
+  mutable std::unordered_set<type_list, type_list_hash, type_list_equal> lists;
   mutable flat_map<const val_exp*, flow_clock> exp_clocks;
 
   const flow_entry* find_flow(std::string_view name) const;
@@ -69,6 +84,9 @@ class env {
   const type_list* kept_list(std::span<const type_eff* const> types) const;
   /// Forgets the node's flows, types and answers, keeping the storage.
   void clear_node_part();
+
+ private:
+  const type_list* interned(std::span<const type_eff* const> types) const;
 };
 
 /// Declares a flow whose type lives as long as the environment.
