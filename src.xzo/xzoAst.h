@@ -244,6 +244,8 @@ class name_table {
     auto found = index_.find(name);
     return found == index_.end() ? absent : found->second;
   }
+  /// Whether some name was added more than once, which only `add` can do.
+  bool has_repeats() const { return index_.size() != entries_.size(); }
   /// Adds a name that the table does not hold yet.
   void add(ident name, const T* value) {
     index_.emplace(name->text(), entries_.size());

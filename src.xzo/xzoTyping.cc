@@ -170,11 +170,12 @@ void treat_oper_decl(env& environment, resolver& types, ident name, const oper& 
   }
   // An operator's signature sits at its position in the operator table; an
   // entry whose name the table places elsewhere repeats an operator.
-  if (environment.pack->opers.position_of(name->text()) != environment.oper_sigs.size())
+  const name_table<oper>& opers = environment.pack->opers;
+  if (opers.has_repeats() &&
+      opers.position_of(name->text()) != environment.oper_sigs.size())
     throw Global_error{"operator declared twice: " + std::string(name->text())};
   environment.oper_sigs.push_back(
-      {run_arena().copy(std::span<const type_eff* const>(resolved.inputs)),
-       environment.kept_list(resolved.outputs)});
+      {environment.kept_list(resolved.inputs), environment.kept_list(resolved.outputs)});
 }
 
 }  // namespace

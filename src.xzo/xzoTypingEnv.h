@@ -14,7 +14,7 @@
 
 /// The input and output types of a node or function.
 struct signature {
-  std::span<const type_eff* const> inputs;
+  const type_list* inputs;
   const type_list* outputs;
 };
 

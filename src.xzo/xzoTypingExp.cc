@@ -52,7 +52,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       const signature* called = environment.find_oper(name);
       if (called == nullptr)
         throw Global_error{"undeclared operator" + std::string(name)};
-      if (!same_types(operands, called->inputs)) bad_types();
+      if (!same_types(operands, *called->inputs)) bad_types();
       return called->outputs;
     }
     case nat_pre:
