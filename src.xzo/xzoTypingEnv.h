@@ -64,7 +64,7 @@ class env {
 
   std::vector<type_entry> types;  // in the order first looked up
   std::unordered_map<std::string_view, std::size_t> type_index;
-  flat_map<std::string_view, flow_entry> flows;
+  flat_map<std::string_view, flow_entry, short_text_hash> flows;
   // The operators' signatures, in the order of the package's operator table.
   std::vector<signature> oper_sigs;
 
