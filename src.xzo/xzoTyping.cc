@@ -249,9 +249,12 @@ void env::clear_node_part() {
 
 void add_flow(env& environment, const type_eff* type, flow_clock on, ident name) {
   std::string_view text = name->text();
-  if (environment.find_flow(text) != nullptr)
+  // The insertion is the search of the environment's own flows.
+  bool inherited = environment.parent != nullptr && environment.parent->find_flow(text);
+  if (inherited ||
+      !environment.flows.try_emplace(text, flow_entry{environment.single(type), on})
+           .second)
     throw Global_error{"flow declared twice: " + std::string(text)};
-  environment.flows.try_emplace(text, flow_entry{environment.single(type), on});
 }
 
 const type_list& bool_list() {
