@@ -357,7 +357,8 @@ std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node) 
 
 void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
                     const node_def& node) {
-  if (node_env == nullptr || node_env->parent != &package_env) {
+  if (node_env == nullptr || node_env->parent != &package_env ||
+      node_env->pack != package_env.pack) {
     node_env = get_node_env(package_env, node);
     return;
   }
