@@ -238,6 +238,14 @@ class name_table {
     return found == index_.end() ? nullptr : entries_[found->second].value;
   }
   bool contains(std::string_view name) const { return index_.count(name) != 0; }
+  /// The position of the name's entry in insertion order, or `absent`.
+  static constexpr std::size_t absent = static_cast<std::size_t>(-1);
+  std::size_t position_of(std::string_view name) const {
+    auto found = index_.find(name);
+    return found == index_.end() ? absent : found->second;
+  }
+  /// Whether some name was added more than once, which only `add` can do.
+  bool has_repeats() const { return index_.size() != entries_.size(); }
   /// Adds a name that the table does not hold yet.
   void add(ident name, const T* value) {
     index_.emplace(name->text(), entries_.size());

@@ -136,38 +136,46 @@ void treat_node_flows(env& environment, const node_def& node) {
   for (const flow& local : node.locals) treat_var_decl(environment, types, local);
 }
 
+// Resolves the type of every item into `types`, whose storage serves one
+// operator after another.
 template <typename Items, typename Type_of>
-type_list types_of(const Items& items, Type_of type_of) {
-  type_list types;
-  types.reserve(items.size());
+void resolve_types(const Items& items, Type_of type_of, type_list& types) {
+  types.clear();
   for (const auto& item : items) types.push_back(type_of(item));
-  return types;
 }
 
-void add_oper_type(env& environment, ident name, signature types) {
-  if (!environment.oper_sigs.emplace(name->text(), std::move(types)).second)
-    throw Global_error{"operator declared twice: " + std::string(name->text())};
-}
+// The scratch lists of the operator signatures being resolved.
+struct signature_types {
+  type_list inputs;
+  type_list outputs;
+};
 
 // Outputs are resolved before inputs, which decides the first error reported.
-void treat_oper_decl(env& environment, resolver& types, ident name,
-                     const oper& operation) {
-  signature resolved;
+void treat_oper_decl(env& environment, resolver& types, ident name, const oper& operation,
+                     signature_types& resolved) {
   if (operation.kind == node_oper) {
     const node_def& node = *operation.node;
-    resolved.outputs = types_of(node.outputs, [&](const flow& output) {
-      return types.of_type_exp(*output.type);
-    });
-    resolved.inputs = types_of(node.inputs, [&](const input_flow& input) {
-      return types.of_type_exp(*input.var.type);
-    });
+    resolve_types(
+        node.outputs, [&](const flow& output) { return types.of_type_exp(*output.type); },
+        resolved.outputs);
+    resolve_types(
+        node.inputs,
+        [&](const input_flow& input) { return types.of_type_exp(*input.var.type); },
+        resolved.inputs);
   } else {
     const func_def& function = *operation.func;
     auto type_of = [&](const typed_ident& item) { return types.of_type_exp(*item.type); };
-    resolved.outputs = types_of(function.outputs, type_of);
-    resolved.inputs = types_of(function.inputs, type_of);
+    resolve_types(function.outputs, type_of, resolved.outputs);
+    resolve_types(function.inputs, type_of, resolved.inputs);
   }
-  add_oper_type(environment, name, std::move(resolved));
+  // An operator's signature sits at its position in the operator table; an
+  // entry whose name the table places elsewhere repeats an operator.
+  const name_table<oper>& opers = environment.pack->opers;
+  if (opers.has_repeats() &&
+      opers.position_of(name->text()) != environment.oper_sigs.size())
+    throw Global_error{"operator declared twice: " + std::string(name->text())};
+  environment.oper_sigs.push_back(
+      {environment.kept_list(resolved.inputs), environment.kept_list(resolved.outputs)});
 }
 
 }  // namespace
@@ -177,22 +185,76 @@ env::env(const package* pack, const env* parent) : pack(pack), parent(parent) {}
 void std::default_delete<env>::operator()(env* environment) const { delete environment; }
 
 const flow_entry* env::find_flow(std::string_view name) const {
-  auto found = flows.find(name);
-  if (found != flows.end()) return &found->second;
+  if (const flow_entry* found = flows.find(name)) return found;
   return parent == nullptr ? nullptr : parent->find_flow(name);
 }
 
 const signature* env::find_oper(std::string_view name) const {
-  auto found = oper_sigs.find(name);
-  if (found != oper_sigs.end()) return &found->second;
-  return parent == nullptr ? nullptr : parent->find_oper(name);
+  if (parent != nullptr) return parent->find_oper(name);
+  if (pack == nullptr) return nullptr;
+  std::size_t position = pack->opers.position_of(name);
+  return position < oper_sigs.size() ? &oper_sigs[position] : nullptr;
+}
+
+const type_list* env::single(const type_eff* type) const {
+  switch (type->kind) {
+    case bool_eff: return &bool_list();
+    case int_eff: return &int_list();
+    case real_eff: return &real_list();
+    default: return interned({&type, 1});
+  }
+}
+
+const type_list* env::kept_list(std::span<const type_eff* const> types) const {
+  return types.size() == 1 ? single(types[0]) : interned(types);
+}
+
+// Equal lists are kept once: operators, flows and expressions mostly share a
+// few of them.
+const type_list* env::interned(std::span<const type_eff* const> types) const {
+  auto kept = lists.find(types);
+  if (kept == lists.end()) kept = lists.emplace(types.begin(), types.end()).first;
+  return &*kept;
+}
+
+std::size_t type_list_hash::operator()(std::span<const type_eff* const> types) const {
+  std::size_t hash = types.size();
+  for (const type_eff* type : types)
+    hash = hash * 31 + std::hash<const type_eff*>{}(type);
+  return hash;
+}
+
+namespace {
+
+// Empties the table. Clearing touches every bucket, so the buckets a much
+// larger table left are dropped rather than cleared node after node.
+template <typename Table>
+void empty_table(Table& table) {
+  if (table.bucket_count() > 4 * table.size() + 64)
+    table = Table();
+  else
+    table.clear();
+}
+
+}  // namespace
+
+void env::clear_node_part() {
+  types.clear();
+  empty_table(type_index);
+  flows.clear();
+  exp_types.clear();
+  empty_table(lists);
+  exp_clocks.clear();
 }
 
 void add_flow(env& environment, const type_eff* type, flow_clock on, ident name) {
   std::string_view text = name->text();
-  if (environment.find_flow(text) != nullptr)
+  // The insertion is the search of the environment's own flows.
+  bool inherited = environment.parent != nullptr && environment.parent->find_flow(text);
+  if (inherited ||
+      !environment.flows.try_emplace(text, flow_entry{environment.single(type), on})
+           .second)
     throw Global_error{"flow declared twice: " + std::string(text)};
-  environment.flows.emplace(text, flow_entry{{type}, on});
 }
 
 const type_list& bool_list() {
@@ -267,8 +329,10 @@ std::unique_ptr<env> get_env(const package& pack, const node_def* node) {
     treat_node_flows(*environment, *node);
   }
   environment->resolving_operators = true;
+  environment->oper_sigs.reserve(pack.opers.size());
+  signature_types resolved;
   for (const auto& declaration : pack.opers)
-    treat_oper_decl(*environment, types, declaration.name, *declaration.value);
+    treat_oper_decl(*environment, types, declaration.name, *declaration.value, resolved);
   environment->resolving_operators = false;
   return environment;
 }
@@ -289,6 +353,17 @@ std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node) 
   environment->has_node = true;
   treat_node_flows(*environment, node);
   return environment;
+}
+
+void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
+                    const node_def& node) {
+  if (node_env == nullptr || node_env->parent != &package_env ||
+      node_env->pack != package_env.pack) {
+    node_env = get_node_env(package_env, node);
+    return;
+  }
+  node_env->clear_node_part();
+  treat_node_flows(*node_env, node);
 }
 
 env& empty_env() {

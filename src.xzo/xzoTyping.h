@@ -15,7 +15,13 @@
 #include "xzoAst.h"
 
 enum type_eff_kind : std::uint8_t {
-  bool_eff, int_eff, real_eff, extern_eff, enum_eff, struct_eff, array_eff,
+  bool_eff,
+  int_eff,
+  real_eff,
+  extern_eff,
+  enum_eff,
+  struct_eff,
+  array_eff,
 };
 
 struct field_eff;
@@ -23,11 +29,11 @@ struct field_eff;
 /// An effective type: a declared type with its aliases seen through.
 struct type_eff {
   type_eff_kind kind;
-  std::string_view name = {};                // extern_eff, enum_eff, struct_eff
-  std::span<const ident> constants = {};     // enum_eff
-  std::span<const field_eff> fields = {};    // struct_eff, in declaration order
-  const type_eff* element = nullptr;         // array_eff
-  std::int64_t size = 0;                     // array_eff
+  std::string_view name = {};              // extern_eff, enum_eff, struct_eff
+  std::span<const ident> constants = {};   // enum_eff
+  std::span<const field_eff> fields = {};  // struct_eff, in declaration order
+  const type_eff* element = nullptr;       // array_eff
+  std::int64_t size = 0;                   // array_eff
 };
 
 struct field_eff {
@@ -62,7 +68,8 @@ class Type_error : public Fatal_error {
 /// Operands on different clocks, or a malformed `when`.
 class Clock_error : public Fatal_error {
  public:
-  explicit Clock_error(const std::string& message) : Fatal_error("Clock_error", message) {}
+  explicit Clock_error(const std::string& message)
+      : Fatal_error("Clock_error", message) {}
 };
 
 /// A typing environment: resolved named types, flows with their types and
@@ -85,6 +92,12 @@ std::unique_ptr<env> get_env(const package& pack, const node_def* node = nullptr
 /// cost of the node's flows only. `package_env` must come from `get_env`
 /// without a node (else `Internal_error`) and must outlive the result.
 std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node);
+
+/// Makes `node_env` the environment of `node`, the same, and with the same
+/// first error, as `get_node_env(package_env, node)`, reusing the storage of
+/// the environment it holds when `get_node_env` made that one on `package_env`.
+void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
+                    const node_def& node);
 
 /// The environment whose tables stay empty: only literals can be typed in it.
 env& empty_env();

@@ -41,17 +41,7 @@ const type_list& flow_types(const env& environment, std::string_view name) {
   const flow_entry* declared = environment.find_flow(name);
   if (declared == nullptr)
     throw Global_error{"Typing.ident_type: undeclared flow: " + std::string(name)};
-  return declared->type;
-}
-
-// The list holding just that type, shared by every expression of that type.
-const type_list* single(const env& environment, const type_eff* type) {
-  switch (type->kind) {
-    case bool_eff: return &bool_list();
-    case int_eff: return &int_list();
-    case real_eff: return &real_list();
-    default: return &environment.singles.try_emplace(type, type_list{type}).first->second;
-  }
+  return *declared->type;
 }
 
 const type_list* operator_type(const env& environment, const val_exp* e,
@@ -62,20 +52,20 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       const signature* called = environment.find_oper(name);
       if (called == nullptr)
         throw Global_error{"undeclared operator" + std::string(name)};
-      if (!same_types(operands, called->inputs)) bad_types();
-      return &called->outputs;
+      if (!same_types(operands, *called->inputs)) bad_types();
+      return called->outputs;
     }
     case nat_pre:
     case nat_current:
       if (operands.size() != 1) bad_types();
-      return single(environment, operands[0]);
+      return environment.single(operands[0]);
     case nat_not: return basic_rule(operands, 1, bool_eff, bool_list());
     case nat_uminus: return int_else_real(operands, 1);
     case nat_real_conv: return basic_rule(operands, 1, int_eff, real_list());
     case nat_int_conv: return basic_rule(operands, 1, real_eff, int_list());
     case nat_arrow:
       if (operands.size() != 2 || !(*operands[0] == *operands[1])) bad_types();
-      return single(environment, operands[0]);
+      return environment.single(operands[0]);
     case nat_and:
     case nat_or:
     case nat_xor:
@@ -98,13 +88,12 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       if (operands.size() != 3 || operands[0]->kind != bool_eff ||
           !(*operands[1] == *operands[2]))
         bad_types();
-      return single(environment, operands[1]);
+      return environment.single(operands[1]);
     case nat_nor:
     case nat_diese:
       if (operands.empty()) bad_types();
       return basic_rule(operands, operands.size(), bool_eff, bool_list());
-    case nat_tuple:
-      return &environment.tuples.emplace_back(operands.begin(), operands.end());
+    case nat_tuple: return environment.kept_list(operands);
     default: break;
   }
   throw Internal_error{"Typing.exp_type", "operator not implemented"};
@@ -129,7 +118,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
   for (const type_list* types : lists)
     next = std::copy(types->begin(), types->end(), next);
   const type_list* result = operator_type(environment, e, operands);
-  environment.exp_types.emplace(e, result);
+  environment.exp_types.try_emplace(e, result);
   return *result;
 }
 
@@ -174,8 +163,7 @@ const type_list& exp_type(const env& environment, const val_exp* e) {
     case nat_ident: return flow_types(environment, e->name()->text());
     default: break;
   }
-  auto known = environment.exp_types.find(e);
-  if (known != environment.exp_types.end()) return *known->second;
+  if (const type_list* const* known = environment.exp_types.find(e)) return **known;
   std::span<const val_exp* const> ops = e->ops();
   if (ops.size() <= 3) {
     const type_list* lists[3];
@@ -206,8 +194,7 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
     case nat_ident: return ident_clock(environment, e->name()->text());
     default: break;
   }
-  auto known = environment.exp_clocks.find(e);
-  if (known != environment.exp_clocks.end()) return known->second;
+  if (const flow_clock* known = environment.exp_clocks.find(e)) return *known;
   std::size_t count = 0;
   flow_clock first = nullptr;
   bool same = true;
@@ -219,7 +206,7 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
       same = false;
   }
   flow_clock result = operator_clock(environment, e, count, first, same);
-  environment.exp_clocks.emplace(e, result);
+  environment.exp_clocks.try_emplace(e, result);
   return result;
 }
 

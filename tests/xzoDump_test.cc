@@ -65,6 +65,20 @@ TEST(Writer, PrintsAPackageInTheExactLayout) {
             "   y = (0 -> (pre(y) + x));\n   v = f (x);\ntel\n");
 }
 
+TEST(Writer, PrintsTheItemsInTheirOwnOrderWhateverTheTablesOrder) {
+  package_builder source;
+  source.function({false, id("f"), {}, seq<typed_ident>({{id("r"), int_t()}})});
+  source.function({false, id("g"), {}, seq<typed_ident>({{id("r"), bool_t()}})});
+  source.constant({extern_const, id("c"), bool_t(), nullptr});
+  std::swap(source.pack.items[0], source.pack.items[2]);
+  print_outcome result = print_into_string([&] { dump_pack(source.pack); });
+  EXPECT_EQ(result.failure, "");
+  EXPECT_EQ(result.text,
+            "const c : bool;\n"
+            "function g (\n__DUMMY : bool\n) returns (\nr : bool\n);\n"
+            "function f (\n__DUMMY : bool\n) returns (\nr : int\n);\n");
+}
+
 TEST(Writer, PrintsEmptyListsWithTheirFixedTexts) {
   package_builder source;
   source.constant({extern_const, id("c"), bool_t(), nullptr});

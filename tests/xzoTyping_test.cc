@@ -414,6 +414,19 @@ TEST(GetEnv, NodeFlowsMeetConstantsAndComeBeforeTheOperators) {
   EXPECT_EQ(failure_of([&] { get_env(pack); }), "Global_error: undeclared type U");
 }
 
+TEST(GetEnv, AnOperatorTableWithARepeatedNameIsRefused) {
+  package pack;
+  add_func(pack, "f", {param("x", int_type_exp())}, {param("y", int_type_exp())});
+  add_func(pack, "g", {param("x", int_type_exp())}, {param("y", real_type_exp())});
+  add_func(pack, "f", {param("x", named("Nope"))}, {param("y", int_type_exp())});
+  EXPECT_EQ(failure_of([&] { get_env(pack); }), "Global_error: undeclared type Nope");
+  package repeated;
+  add_func(repeated, "f", {}, {param("y", int_type_exp())});
+  add_func(repeated, "f", {}, {param("y", int_type_exp())});
+  EXPECT_EQ(failure_of([&] { get_env(repeated); }),
+            "Global_error: operator declared twice: f");
+}
+
 TEST(GetEnv, OperatorOutputsAreResolvedBeforeInputs) {
   package pack;
   add_func(pack, "f", {param("x", named("In"))}, {param("y", named("Out"))});
@@ -476,6 +489,20 @@ TEST(TypeEff, TextsAndTypeExpressions) {
 
 namespace {
 
+// The types and clocks of the node's flows in the environment.
+std::string described(const env& environment, const node_def& node) {
+  std::string seen;
+  auto show = [&](const flow& declared) {
+    seen += std::string(declared.name->text()) + ":" +
+            type_of(environment, ident_exp(declared.name)) + "/" +
+            clock_of(environment, ident_exp(declared.name)) + " ";
+  };
+  for (const input_flow& input : node.inputs) show(input.var);
+  for (const flow& output : node.outputs) show(output);
+  for (const flow& local : node.locals) show(local);
+  return seen;
+}
+
 // Everything observable of the environment of a node: its first error, or
 // its walk of types and the types and clocks of the node's flows.
 std::string observed(const std::function<std::unique_ptr<env>()>& build,
@@ -483,16 +510,7 @@ std::string observed(const std::function<std::unique_ptr<env>()>& build,
   std::unique_ptr<env> environment;
   std::string failure = failure_of([&] { environment = build(); });
   if (!failure.empty()) return failure;
-  std::string seen = types_walked(*environment) + "|";
-  auto show = [&](const flow& declared) {
-    seen += std::string(declared.name->text()) + ":" +
-            type_of(*environment, ident_exp(declared.name)) + "/" +
-            clock_of(*environment, ident_exp(declared.name)) + " ";
-  };
-  for (const input_flow& input : node.inputs) show(input.var);
-  for (const flow& output : node.outputs) show(output);
-  for (const flow& local : node.locals) show(local);
-  return seen;
+  return types_walked(*environment) + "|" + described(*environment, node);
 }
 
 void expect_layered_as_fresh(const package& pack, const node_def& node,
@@ -552,6 +570,37 @@ TEST(NodeEnv, ResolvesTypesInTheOrderAndWithTheErrorsOfAFreshEnvironment) {
 
   add_node(pack, uses_r);
   expect_layered_as_fresh(pack, *uses_r, r_then_u);
+}
+
+TEST(NodeEnv, ARenewedEnvironmentForgetsThePreviousNode) {
+  package pack;
+  add_alias(pack, "T", int_type_exp());
+  add_type(pack, {extern_type, name("U")});
+  add_enum(pack, "E", {"red"});
+  add_func(pack, "f", {param("x", named("U"))}, {param("y", named("T"))});
+  const node_def* uses_u =
+      make_node("N1", {declared("x", named("U"))}, {declared("y", int_type_exp())});
+  const node_def* real_x =
+      make_node("N2", {declared("x", real_type_exp())},
+                {declared("y", bool_type_exp(), "c")}, {declared("c", bool_type_exp())});
+  const node_def* names_enum = make_node("N3", {declared("x", named("E"))}, {});
+  auto package_env = get_env(pack);
+  std::unique_ptr<env> renewed;
+  const val_exp* sum = apply(nat_plus, {var("x"), var("x")});
+  // Node after node, a failed one included, the renewed environment
+  // describes each node as a fresh one, and types anew what it typed before.
+  for (const node_def* node : {uses_u, real_x, names_enum, uses_u, real_x}) {
+    std::string fresh = observed([&] { return get_env(pack, node); }, *node);
+    std::string failure =
+        failure_of([&] { renew_node_env(renewed, *package_env, *node); });
+    if (!failure.empty()) {
+      EXPECT_EQ(failure, fresh);
+      continue;
+    }
+    EXPECT_EQ(types_walked(*renewed) + "|" + described(*renewed, *node), fresh);
+    EXPECT_EQ(type_of(*renewed, sum), type_of(*get_env(pack, node), sum));
+  }
+  EXPECT_EQ(type_of(*renewed, sum), "real");
 }
 
 TEST(NodeEnv, RefusesAnEnvironmentThatIsNotAPackagesOwn) {
