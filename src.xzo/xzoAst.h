@@ -152,13 +152,18 @@ struct slice {
 
 enum left_kind : std::uint8_t { left_id, left_field, left_elem, left_slice };
 
+/// One left of an equation: a variable, or a field, element or slice of an
+/// inner left. Only the member its kind names may be read.
 struct left {
   left_kind kind;
-  ident name = nullptr;           // left_id: the variable; left_field: the field
-  const left* inner = nullptr;    // left_field, left_elem, left_slice
-  const val_exp* index = nullptr; // left_elem
-  const slice* range = nullptr;   // left_slice
+  const left* inner = nullptr;  // left_field, left_elem, left_slice
+  union {
+    ident name;            // left_id: the variable; left_field: the field
+    const val_exp* index;  // left_elem
+    const slice* range;    // left_slice
+  };
 };
+static_assert(sizeof(left) == 24);
 
 struct def {
   std::span<const left* const> lefts;

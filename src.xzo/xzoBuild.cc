@@ -68,18 +68,20 @@ const val_exp* struct_exp(ident type_name, scratch_list<field_init> inits) {
   return make_val_exp(struct_nature(cons), operands_of(values));
 }
 
-const left* left_id_of(ident name) { return run_arena().make<left>(left{left_id, name}); }
+const left* left_id_of(ident name) {
+  return run_arena().make<left>(left{.kind = left_id, .name = name});
+}
 
 const left* left_field_of(const left* inner, ident field) {
-  return run_arena().make<left>(left{left_field, field, inner});
+  return run_arena().make<left>(left{.kind = left_field, .inner = inner, .name = field});
 }
 
 const left* left_elem_of(const left* inner, const val_exp* index) {
-  return run_arena().make<left>(left{left_elem, nullptr, inner, index});
+  return run_arena().make<left>(left{.kind = left_elem, .inner = inner, .index = index});
 }
 
 const left* left_slice_of(const left* inner, const slice* range) {
-  return run_arena().make<left>(left{left_slice, nullptr, inner, nullptr, range});
+  return run_arena().make<left>(left{.kind = left_slice, .inner = inner, .range = range});
 }
 
 const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp* step) {
