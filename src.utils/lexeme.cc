@@ -31,6 +31,13 @@ void new_line(const match_span& match) {
 
 const lexeme& last_made() { return last_position; }
 
+void keep_last_made() {
+  std::string_view text = last_position.str;
+  char* copy = static_cast<char*>(run_arena().allocate(text.size()));
+  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+  last_position.str = {copy, text.size()};
+}
+
 const text_object* make_text(arena& store, std::string_view text, int line, int cstart) {
   void* block = store.allocate(sizeof(text_object) + text.size());
   auto* object =
