@@ -39,7 +39,8 @@ void keep_last_made() {
 }
 
 const text_object* make_text(arena& store, std::string_view text, int line, int cstart) {
-  void* block = store.allocate(sizeof(text_object) + text.size());
+  static_assert(alignof(text_object) <= 4);
+  void* block = store.allocate_packed(sizeof(text_object) + text.size());
   auto* object =
       new (block) text_object(static_cast<std::uint32_t>(text.size()), line, cstart);
   if (!text.empty())
