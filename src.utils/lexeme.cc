@@ -13,14 +13,18 @@ std::uint64_t line_start = 0;
 lexeme last_position = dummy;
 }  // namespace
 
-// The position is returned from its local copy: reading it back from the
-// global just written would stall on every token.
+// Both copies of the position are written field by field from the same
+// values: copying one from the other as a whole, once inlined, reads back
+// memory just written in smaller pieces and stalls on every token.
 lexeme make(const match_span& match, int offset) {
-  lexeme position{match.text.substr(offset), current_line,
-                  static_cast<int>(match.start - line_start) + offset + 1,
-                  static_cast<int>(match.end - line_start)};
-  last_position = position;
-  return position;
+  std::string_view text = match.text.substr(offset);
+  int cstart = static_cast<int>(match.start - line_start) + offset + 1;
+  int cend = static_cast<int>(match.end - line_start);
+  last_position.str = text;
+  last_position.line = current_line;
+  last_position.cstart = cstart;
+  last_position.cend = cend;
+  return {text, current_line, cstart, cend};
 }
 
 void new_line(const match_span& match) {
