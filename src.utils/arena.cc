@@ -27,13 +27,13 @@ arena::~arena() {
 // small and a large one makes few chunks. A big input's trees fill hundreds of
 // megabytes: with small pages they would cost a fault and a TLB entry every
 // 4 KiB.
-void arena::grow(std::size_t size) {
+void arena::grow(region& full, std::size_t size) {
   std::size_t growth = std::min(chunks_.size(), largest_growth);
   std::size_t length = std::max(size, chunk_size << growth);
   chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
-  next_ = chunks_.back().get();
-  limit_ = next_ + length;
-  if (length >= 2 * huge_page) ask_for_huge_pages(next_, length);
+  full.next = chunks_.back().get();
+  full.limit = full.next + length;
+  if (length >= 2 * huge_page) ask_for_huge_pages(full.next, length);
 }
 
 arena& run_arena() {

@@ -18,12 +18,13 @@ class arena {
   arena& operator=(const arena&) = delete;
 
   /// Raw storage of `size` bytes, aligned for any tree node.
-  void* allocate(std::size_t size) {
-    size = (size + alignment - 1) & ~(alignment - 1);
-    if (size > static_cast<std::size_t>(limit_ - next_)) grow(size);
-    void* block = next_;
-    next_ += size;
-    return block;
+  void* allocate(std::size_t size) { return nodes_.take(size, alignment, *this); }
+
+  /// Raw storage of `size` bytes aligned for 32-bit fields only, such as a text
+  /// object; these come from a region of their own, so that neither kind of
+  /// storage pads the other.
+  void* allocate_packed(std::size_t size) {
+    return packed_.take(size, packed_alignment, *this);
   }
 
   /// A new object, destroyed with the arena.
@@ -47,10 +48,24 @@ class arena {
   }
 
  private:
-  void grow(std::size_t size);
+  // Memory handed out from the current chunk by bumping `next`; every size
+  // taken is a multiple of the region's alignment.
+  struct region {
+    char* next = nullptr;
+    char* limit = nullptr;
+    void* take(std::size_t size, std::size_t aligned_to, arena& owner) {
+      size = (size + aligned_to - 1) & ~(aligned_to - 1);
+      if (size > static_cast<std::size_t>(limit - next)) owner.grow(*this, size);
+      void* block = next;
+      next += size;
+      return block;
+    }
+  };
+  void grow(region& full, std::size_t size);
 
   // Tree nodes hold at most pointers and 64-bit numbers.
   static constexpr std::size_t alignment = 8;
+  static constexpr std::size_t packed_alignment = 4;
   static constexpr std::size_t chunk_size = 1 << 20;
   struct destructor {
     void* object;
@@ -59,8 +74,8 @@ class arena {
 
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<destructor> destructors_;
-  char* next_ = nullptr;
-  char* limit_ = nullptr;
+  region nodes_;
+  region packed_;
 };
 
 /// Asks the system to back the block with huge pages where it can (a hint

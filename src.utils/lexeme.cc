@@ -13,14 +13,18 @@ std::uint64_t line_start = 0;
 lexeme last_position = dummy;
 }  // namespace
 
-// The position is returned from its local copy: reading it back from the
-// global just written would stall on every token.
+// Both copies of the position are written field by field from the same
+// values: copying one from the other as a whole, once inlined, reads back
+// memory just written in smaller pieces and stalls on every token.
 lexeme make(const match_span& match, int offset) {
-  lexeme position{match.text.substr(offset), current_line,
-                  static_cast<int>(match.start - line_start) + offset + 1,
-                  static_cast<int>(match.end - line_start)};
-  last_position = position;
-  return position;
+  std::string_view text = match.text.substr(offset);
+  int cstart = static_cast<int>(match.start - line_start) + offset + 1;
+  int cend = static_cast<int>(match.end - line_start);
+  last_position.str = text;
+  last_position.line = current_line;
+  last_position.cstart = cstart;
+  last_position.cend = cend;
+  return {text, current_line, cstart, cend};
 }
 
 void new_line(const match_span& match) {
@@ -31,8 +35,16 @@ void new_line(const match_span& match) {
 
 const lexeme& last_made() { return last_position; }
 
+void keep_last_made() {
+  std::string_view text = last_position.str;
+  char* copy = static_cast<char*>(run_arena().allocate(text.size()));
+  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+  last_position.str = {copy, text.size()};
+}
+
 const text_object* make_text(arena& store, std::string_view text, int line, int cstart) {
-  void* block = store.allocate(sizeof(text_object) + text.size());
+  static_assert(alignof(text_object) <= 4);
+  void* block = store.allocate_packed(sizeof(text_object) + text.size());
   auto* object =
       new (block) text_object(static_cast<std::uint32_t>(text.size()), line, cstart);
   if (!text.empty())

@@ -37,6 +37,10 @@ void new_line(const match_span& match);
 /// The most recent position made (`dummy` before the first token).
 const lexeme& last_made();
 
+/// Gives the last position made a copy of its text, for a text about to be
+/// released.
+void keep_last_made();
+
 /// An immutable text of the syntax tree (identifier, literal, annotation).
 /// Objects are compared by identity in the position store and by text
 /// everywhere else; a copy of the text is another object, without position.

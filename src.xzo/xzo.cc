@@ -37,6 +37,83 @@ std::string_view keep(std::unique_ptr<char[]> buffer, std::size_t size) {
   return {texts_read().emplace_back(std::move(buffer)).get(), size};
 }
 
+// Reads a channel one segment at a time, for inputs read once from start to
+// end: the lexer holds a segment or two instead of the whole text. Two
+// buffers take turns, each segment overwriting the one given before the last.
+class channel_segments : public segment_source {
+ public:
+  explicit channel_segments(const input_channel& channel) : channel_(channel) {}
+  // The last segments stay for the positions made from them.
+  ~channel_segments() {
+    for (buffer& kept : buffers_) texts_read().push_back(std::move(kept.bytes));
+  }
+  channel_segments(const channel_segments&) = delete;
+  channel_segments& operator=(const channel_segments&) = delete;
+
+  std::string_view next_segment() override {
+    buffer& target = buffers_[turn_];
+    turn_ = 1 - turn_;
+    // The partial line that ended the previous segment starts this one.
+    std::string_view carried = partial_line_;
+    if (target.capacity < carried.size() + segment_size)
+      target = {new_buffer(carried.size() + segment_size), carried.size() + segment_size};
+    if (!carried.empty()) std::memcpy(target.bytes.get(), carried.data(), carried.size());
+    std::size_t filled = carried.size();
+    for (;;) {
+      filled += fill(target, filled);
+      if (at_end_) {
+        partial_line_ = {};
+        return {target.bytes.get(), filled};
+      }
+      const void* line_break = memrchr(target.bytes.get(), '\n', filled);
+      if (line_break != nullptr) {
+        std::size_t length =
+            static_cast<const char*>(line_break) - target.bytes.get() + 1;
+        partial_line_ = {target.bytes.get() + length, filled - length};
+        return {target.bytes.get(), length};
+      }
+      grow(target, filled);
+    }
+  }
+
+ private:
+  static constexpr std::size_t segment_size = std::size_t{1} << 20;
+  struct buffer {
+    std::unique_ptr<char[]> bytes;
+    std::size_t capacity = 0;
+  };
+
+  // Reads into the buffer from `filled` until it is full or the channel ends;
+  // gives the number of bytes read.
+  std::size_t fill(buffer& target, std::size_t filled) {
+    std::size_t start = filled;
+    while (filled < target.capacity && !at_end_) {
+      ssize_t count =
+          ::read(channel_.fd, target.bytes.get() + filled, target.capacity - filled);
+      if (count < 0) {
+        if (errno == EINTR) continue;
+        throw System_error{channel_.name + ": " + std::strerror(errno)};
+      }
+      if (count == 0) at_end_ = true;
+      filled += static_cast<std::size_t>(count);
+    }
+    return filled - start;
+  }
+
+  // A line longer than the buffer: the buffer doubles, keeping its bytes.
+  static void grow(buffer& target, std::size_t filled) {
+    auto larger = new_buffer(2 * target.capacity);
+    std::memcpy(larger.get(), target.bytes.get(), filled);
+    target = {std::move(larger), 2 * target.capacity};
+  }
+
+  const input_channel& channel_;
+  buffer buffers_[2];
+  int turn_ = 0;
+  std::string_view partial_line_;
+  bool at_end_ = false;
+};
+
 // Writes `value` right-aligned in `width` places at `out`; returns the end.
 char* put_padded(char* out, int value, int width) {
   char digits[16];
@@ -71,6 +148,13 @@ void list_token(std::string_view name, const lexeme& position) {
   output::write("\"\n");
 }
 
+void list_tokens(lexer_buffer buffer) {
+  for (token next = lexer(buffer); next.kind != TK_EOF; next = lexer(buffer)) {
+    auto [name, position] = token_code(next);
+    list_token(name, position);
+  }
+}
+
 // Runs the parser over the context's input; the parser stops at the first
 // token for which it has no action.
 void run_parser(parse_context& context) {
@@ -87,8 +171,9 @@ const val_exp* read_expression(std::string_view text) {
 }  // namespace
 
 read_result read(const input_channel& channel) {
+  channel_segments segments(channel);
   parse_context context{
-      {read_channel(channel)}, entry_point::file, run_package(), run_positions()};
+      {{}, 0, 0, &segments}, entry_point::file, run_package(), run_positions()};
   run_parser(context);
   return {context.pack, context.positions};
 }
@@ -129,12 +214,9 @@ std::string_view read_channel(const input_channel& channel) {
   return keep(std::move(text), filled);
 }
 
-void lexemize(const input_channel& channel) { lexemize_string(read_channel(channel)); }
-
-void lexemize_string(std::string_view text) {
-  lexer_buffer buffer{text};
-  for (token next = lexer(buffer); next.kind != TK_EOF; next = lexer(buffer)) {
-    auto [name, position] = token_code(next);
-    list_token(name, position);
-  }
+void lexemize(const input_channel& channel) {
+  channel_segments segments(channel);
+  list_tokens({{}, 0, 0, &segments});
 }
+
+void lexemize_string(std::string_view text) { list_tokens({text}); }

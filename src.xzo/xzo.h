@@ -24,8 +24,9 @@ struct read_result {
   position_store& positions;
 };
 
-/// Reads a whole zo file into the run's package. Fails with `Syntax_error`,
-/// with the `Compile_error` of a repeated declaration, or as `read_channel`.
+/// Reads a whole zo file into the run's package, holding only a little of its
+/// text at a time. Fails with `Syntax_error`, with the `Compile_error` of a
+/// repeated declaration, or as `read_channel`.
 read_result read(const input_channel& channel);
 
 /// Reads one expression followed by the end of the channel; fails as `read`.

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -152,13 +153,18 @@ struct slice {
 
 enum left_kind : std::uint8_t { left_id, left_field, left_elem, left_slice };
 
+/// One left of an equation: a variable, or a field, element or slice of an
+/// inner left. Only the member its kind names may be read.
 struct left {
   left_kind kind;
-  ident name = nullptr;           // left_id: the variable; left_field: the field
-  const left* inner = nullptr;    // left_field, left_elem, left_slice
-  const val_exp* index = nullptr; // left_elem
-  const slice* range = nullptr;   // left_slice
+  const left* inner = nullptr;  // left_field, left_elem, left_slice
+  union {
+    ident name;            // left_id: the variable; left_field: the field
+    const val_exp* index;  // left_elem
+    const slice* range;    // left_slice
+  };
 };
+static_assert(sizeof(left) == 24);
 
 struct def {
   std::span<const left* const> lefts;
@@ -234,36 +240,82 @@ class name_table {
 
   /// The declaration of that name, or null.
   const T* find(std::string_view name) const {
-    auto found = index_.find(name);
-    return found == index_.end() ? nullptr : entries_[found->second].value;
+    if (slots_.empty()) return nullptr;
+    const slot& found = slots_[locate(name, hash_of(name))];
+    return found.position == 0 ? nullptr : entries_[found.position - 1].value;
   }
-  bool contains(std::string_view name) const { return index_.count(name) != 0; }
+  bool contains(std::string_view name) const {
+    return !slots_.empty() && slots_[locate(name, hash_of(name))].position != 0;
+  }
   /// The position of the name's entry in insertion order, or `absent`.
   static constexpr std::size_t absent = static_cast<std::size_t>(-1);
   std::size_t position_of(std::string_view name) const {
-    auto found = index_.find(name);
-    return found == index_.end() ? absent : found->second;
+    if (slots_.empty()) return absent;
+    const slot& found = slots_[locate(name, hash_of(name))];
+    return found.position == 0 ? absent : found.position - 1;
   }
   /// Whether some name was added more than once, which only `add` can do.
-  bool has_repeats() const { return index_.size() != entries_.size(); }
-  /// Adds a name that the table does not hold yet.
+  bool has_repeats() const { return has_repeats_; }
+  /// Adds the entry. A name the table holds already is entered again, after
+  /// the others, but lookups keep finding its first entry.
   void add(ident name, const T* value) {
-    index_.emplace(name->text(), entries_.size());
+    if (add_new(name, value)) return;
     entries_.push_back({name, value});
+    has_repeats_ = true;
   }
   /// Adds the name unless the table holds it already; says whether it did.
   bool add_new(ident name, const T* value) {
-    bool added = index_.try_emplace(name->text(), entries_.size()).second;
-    if (added) entries_.push_back({name, value});
-    return added;
+    if (2 * (entries_.size() + 1) > slots_.size()) grow();
+    std::size_t hash = hash_of(name->text());
+    slot& place = slots_[locate(name->text(), hash)];
+    if (place.position != 0) return false;
+    entries_.push_back({name, value});
+    place = {static_cast<std::uint32_t>(hash),
+             static_cast<std::uint32_t>(entries_.size())};
+    return true;
   }
   auto begin() const { return entries_.begin(); }
   auto end() const { return entries_.end(); }
   std::size_t size() const { return entries_.size(); }
 
  private:
+  // The index is an open-addressing table, at most half full, of entry
+  // positions plus one (0 for a free slot) with their names' hashes: a lookup
+  // usually reads one slot, and compares texts only when the hashes agree.
+  struct slot {
+    std::uint32_t hash = 0;
+    std::uint32_t position = 0;
+  };
+  static std::size_t hash_of(std::string_view name) {
+    return std::hash<std::string_view>{}(name);
+  }
+  // The slot holding that name, or the free slot where it would go.
+  std::size_t locate(std::string_view name, std::size_t hash) const {
+    std::size_t mask = slots_.size() - 1;
+    for (std::size_t at = hash & mask;; at = (at + 1) & mask) {
+      const slot& candidate = slots_[at];
+      if (candidate.position == 0) return at;
+      if (candidate.hash == static_cast<std::uint32_t>(hash) &&
+          entries_[candidate.position - 1].name->text() == name)
+        return at;
+    }
+  }
+  // Doubles the slots, placing each entry again by its kept hash.
+  void grow() {
+    std::vector<slot> old = std::move(slots_);
+    slots_.assign(old.empty() ? 8 : 2 * old.size(), slot{});
+    std::size_t mask = slots_.size() - 1;
+    for (const slot& moved : old) {
+      if (moved.position == 0) continue;
+      std::size_t at = moved.hash & mask;
+      while (slots_[at].position != 0) at = (at + 1) & mask;
+      slots_[at] = moved;
+    }
+  }
+
   std::vector<entry> entries_;
-  std::unordered_map<std::string_view, std::size_t> index_;
+  std::vector<slot> slots_;
+  bool has_repeats_ = false;
 };
 
 struct field_info {

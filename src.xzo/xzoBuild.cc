@@ -1,7 +1,22 @@
 #include "xzoBuild.h"
 
+#include <vector>
+
 #include "arena.h"
 #include "xzoDecls.h"
+
+namespace {
+
+// The operands of the node being made, gathered from their list into storage
+// reused from one node to the next, since the node copies them.
+std::span<const val_exp* const> operands_of(exp_list items) {
+  static std::vector<const val_exp*> operands;
+  operands.clear();
+  consume(items, [](const val_exp* item) { operands.push_back(item); });
+  return operands;
+}
+
+}  // namespace
 
 const val_exp* leaf_exp(exp_kind kind, ident text) {
   return make_val_exp(named_nature(kind, text), {});
@@ -22,87 +37,100 @@ const val_exp* if_exp(const val_exp* condition, const val_exp* then_branch,
   return make_val_exp(nat_if, operands);
 }
 
-const val_exp* call_exp(ident name, const std::vector<const val_exp*>& arguments) {
-  return make_val_exp(named_nature(nat_call, name), arguments);
+const val_exp* call_exp(ident name, exp_list arguments) {
+  return make_val_exp(named_nature(nat_call, name), operands_of(arguments));
 }
 
-const val_exp* diese_exp(const std::vector<const val_exp*>& items) {
-  return make_val_exp(nat_diese, items);
+const val_exp* diese_exp(exp_list items) {
+  return make_val_exp(nat_diese, operands_of(items));
 }
 
-const val_exp* parenthesised_exp(const std::vector<const val_exp*>& items) {
-  return items.size() == 1 ? items[0] : make_val_exp(nat_tuple, items);
+const val_exp* parenthesised_exp(exp_list items) {
+  if (!items.has_one_item()) return make_val_exp(nat_tuple, operands_of(items));
+  const val_exp* item = items.last->item;
+  consume(items, [](const val_exp*) {});
+  return item;
 }
 
 const val_exp* field_exp(const val_exp* structure, ident field) {
   return make_val_exp(named_nature(nat_field, field), {&structure, 1});
 }
 
-field_inits add_field_init(field_inits inits, const field_init& init) {
-  inits.names.push_back(init.name);
-  inits.values.push_back(init.value);
-  return inits;
-}
-
-const val_exp* struct_exp(ident type_name, const field_inits& inits) {
+const val_exp* struct_exp(ident type_name, scratch_list<field_init> inits) {
+  scratch_list<ident> names;
+  exp_list values;
+  consume(inits, [&](const field_init& init) {
+    names = append(names, init.name);
+    values = append(values, init.value);
+  });
   const struct_cons* cons =
-      run_arena().make<struct_cons>(struct_cons{type_name, kept(inits.names)});
-  return make_val_exp(struct_nature(cons), inits.values);
+      run_arena().make<struct_cons>(struct_cons{type_name, kept(names)});
+  return make_val_exp(struct_nature(cons), operands_of(values));
 }
 
-const left* left_id_of(ident name) { return run_arena().make<left>(left{left_id, name}); }
+const left* left_id_of(ident name) {
+  return run_arena().make<left>(left{.kind = left_id, .name = name});
+}
 
 const left* left_field_of(const left* inner, ident field) {
-  return run_arena().make<left>(left{left_field, field, inner});
+  return run_arena().make<left>(left{.kind = left_field, .inner = inner, .name = field});
 }
 
 const left* left_elem_of(const left* inner, const val_exp* index) {
-  return run_arena().make<left>(left{left_elem, nullptr, inner, index});
+  return run_arena().make<left>(left{.kind = left_elem, .inner = inner, .index = index});
 }
 
 const left* left_slice_of(const left* inner, const slice* range) {
-  return run_arena().make<left>(left{left_slice, nullptr, inner, nullptr, range});
+  return run_arena().make<left>(left{.kind = left_slice, .inner = inner, .range = range});
 }
 
 const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp* step) {
   return run_arena().make<slice>(slice{first, last, step});
 }
 
+body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp) {
+  return {body_item::equation, exp, kept(lefts)};
+}
+
 node_body add_body_item(node_body body, const body_item& item) {
   switch (item.kind) {
-    case body_item::assertion: body.asserts.push_back(item.exp); break;
-    case body_item::equation: body.defs.push_back({kept(item.lefts), item.exp}); break;
-    case body_item::annotation: body.pragmas.push_back(item.note); break;
+    case body_item::assertion: body.asserts = append(body.asserts, item.exp); break;
+    case body_item::equation:
+      body.defs = append(body.defs, def{item.lefts, item.exp});
+      break;
+    case body_item::annotation: body.pragmas = append(body.pragmas, item.note); break;
   }
   return body;
 }
 
-std::vector<typed_ident> add_params(std::vector<typed_ident> params,
-                                    const typed_names& group) {
-  for (ident name : group.names) params.push_back(add_type_to_var(group.type, name));
+scratch_list<typed_ident> add_params(scratch_list<typed_ident> params,
+                                     typed_names group) {
+  consume(group.names, [&](ident name) {
+    params = append(params, add_type_to_var(group.type, name));
+  });
   return params;
 }
 
-std::vector<flow> flows_of(const typed_names& group, ident clock) {
-  std::vector<flow> flows;
-  flows.reserve(group.names.size());
-  for (ident name : group.names)
-    flows.push_back(add_type_n_clock_to_var(group.type, clock, name));
+scratch_list<flow> flows_of(typed_names group, ident clock) {
+  scratch_list<flow> flows;
+  consume(group.names, [&](ident name) {
+    flows = append(flows, add_type_n_clock_to_var(group.type, clock, name));
+  });
   return flows;
 }
 
-std::vector<input_flow> var_inputs(const std::vector<flow>& flows) {
-  std::vector<input_flow> inputs;
-  inputs.reserve(flows.size());
-  for (const flow& var : flows) inputs.push_back({var_input, var});
+scratch_list<input_flow> var_inputs(scratch_list<flow> flows) {
+  scratch_list<input_flow> inputs;
+  consume(flows, [&](const flow& var) { inputs = append(inputs, {var_input, var}); });
   return inputs;
 }
 
-std::vector<input_flow> const_inputs(const typed_names& group) {
-  std::vector<input_flow> inputs;
-  inputs.reserve(group.names.size());
-  for (ident name : group.names)
-    inputs.push_back({const_input, add_type_n_clock_to_var(group.type, nullptr, name)});
+scratch_list<input_flow> const_inputs(typed_names group) {
+  scratch_list<input_flow> inputs;
+  consume(group.names, [&](ident name) {
+    inputs =
+        append(inputs, {const_input, add_type_n_clock_to_var(group.type, nullptr, name)});
+  });
   return inputs;
 }
 
@@ -115,17 +143,16 @@ const const_def* defined_const_of(ident name, const type_exp* type,
   return run_arena().make<const_def>(const_def{defined_const, name, type, value});
 }
 
-const oper* func_oper_of(bool is_unsafe, ident name,
-                         const std::vector<typed_ident>& inputs,
-                         const std::vector<typed_ident>& outputs) {
+const oper* func_oper_of(bool is_unsafe, ident name, scratch_list<typed_ident> inputs,
+                         scratch_list<typed_ident> outputs) {
   const func_def* func =
       run_arena().make<func_def>(func_def{is_unsafe, name, kept(inputs), kept(outputs)});
   return run_arena().make<oper>(oper{func_oper, func});
 }
 
-const oper* node_oper_of(ident name, const std::vector<input_flow>& inputs,
-                         const std::vector<flow>& outputs,
-                         const std::vector<flow>& locals, const node_body& body) {
+const oper* node_oper_of(ident name, scratch_list<input_flow> inputs,
+                         scratch_list<flow> outputs, scratch_list<flow> locals,
+                         node_body body) {
   const node_def* node = run_arena().make<node_def>(
       node_def{name, kept(inputs), kept(outputs), kept(locals), kept(body.asserts),
                kept(body.defs), kept(body.pragmas)});

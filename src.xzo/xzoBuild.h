@@ -1,32 +1,13 @@
 // The builders that the grammar's actions call: lists grown in source order
 // while they are read, and the trees made from them once their construct is
-// complete. Sequences move into the run's arena only at that point.
+// complete. Lists are scratch lists, which move into the run's arena only when
+// their construct keeps them.
 #pragma once
 
-#include <vector>
-
-#include "arena.h"
+#include "scratch_list.h"
 #include "xzoAst.h"
 
-/// The list with one more item at its end.
-template <typename T>
-std::vector<T> append(std::vector<T> list, T item) {
-  list.push_back(std::move(item));
-  return list;
-}
-
-/// The list followed by the items.
-template <typename T>
-std::vector<T> append_all(std::vector<T> list, const std::vector<T>& items) {
-  list.insert(list.end(), items.begin(), items.end());
-  return list;
-}
-
-/// A copy of the items that lives as long as the run.
-template <typename T>
-std::span<const T> kept(const std::vector<T>& items) {
-  return run_arena().copy<T>(items);
-}
+using exp_list = scratch_list<const val_exp*>;
 
 // ---------------------------------------------------------------------------
 // Expressions
@@ -37,10 +18,10 @@ const val_exp* unary_exp(exp_kind kind, const val_exp* operand);
 const val_exp* binary_exp(exp_kind kind, const val_exp* left, const val_exp* right);
 const val_exp* if_exp(const val_exp* condition, const val_exp* then_branch,
                       const val_exp* else_branch);
-const val_exp* call_exp(ident name, const std::vector<const val_exp*>& arguments);
-const val_exp* diese_exp(const std::vector<const val_exp*>& items);
+const val_exp* call_exp(ident name, exp_list arguments);
+const val_exp* diese_exp(exp_list items);
 /// The item itself when there is one, else the tuple of the items.
-const val_exp* parenthesised_exp(const std::vector<const val_exp*>& items);
+const val_exp* parenthesised_exp(exp_list items);
 const val_exp* field_exp(const val_exp* structure, ident field);
 
 /// One field assignment of a structure value.
@@ -49,13 +30,8 @@ struct field_init {
   const val_exp* value;
 };
 
-/// The field assignments of a structure value, in written order.
-struct field_inits {
-  std::vector<ident> names;
-  std::vector<const val_exp*> values;
-};
-field_inits add_field_init(field_inits inits, const field_init& init);
-const val_exp* struct_exp(ident type_name, const field_inits& inits);
+/// The structure value of the field assignments, in written order.
+const val_exp* struct_exp(ident type_name, scratch_list<field_init> inits);
 
 // ---------------------------------------------------------------------------
 // Equations
@@ -70,16 +46,19 @@ const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp
 /// One item of a node body: an assertion, an equation or an annotation.
 struct body_item {
   enum which { assertion, equation, annotation } kind;
-  const val_exp* exp = nullptr;         // assertion, equation
-  std::vector<const left*> lefts = {};  // equation
-  pragma note = nullptr;                // annotation
+  const val_exp* exp = nullptr;             // assertion, equation
+  std::span<const left* const> lefts = {};  // equation
+  pragma note = nullptr;                    // annotation
 };
+
+/// The equation of those lefts, which it keeps, and that right side.
+body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp);
 
 /// The three sequences of a node body, each in source order.
 struct node_body {
-  std::vector<const val_exp*> asserts;
-  std::vector<def> defs;
-  std::vector<pragma> pragmas;
+  exp_list asserts;
+  scratch_list<def> defs;
+  scratch_list<pragma> pragmas;
 };
 node_body add_body_item(node_body body, const body_item& item);
 
@@ -88,26 +67,24 @@ node_body add_body_item(node_body body, const body_item& item);
 
 /// Names declared together with one type.
 struct typed_names {
-  std::vector<ident> names;
+  scratch_list<ident> names;
   const type_exp* type;
 };
 
 /// The parameters followed by one per name of the group.
-std::vector<typed_ident> add_params(std::vector<typed_ident> params,
-                                    const typed_names& group);
+scratch_list<typed_ident> add_params(scratch_list<typed_ident> params, typed_names group);
 /// One flow per name of the group, on the clock (null for the base clock).
-std::vector<flow> flows_of(const typed_names& group, ident clock);
-std::vector<input_flow> var_inputs(const std::vector<flow>& flows);
+scratch_list<flow> flows_of(typed_names group, ident clock);
+scratch_list<input_flow> var_inputs(scratch_list<flow> flows);
 /// One constant input per name of the group, without clock.
-std::vector<input_flow> const_inputs(const typed_names& group);
+scratch_list<input_flow> const_inputs(typed_names group);
 
 /// A constant without value, or with one (`type` null when none is written).
 const const_def* extern_const_of(ident name, const type_exp* type);
 const const_def* defined_const_of(ident name, const type_exp* type, const val_exp* value);
 
-const oper* func_oper_of(bool is_unsafe, ident name,
-                         const std::vector<typed_ident>& inputs,
-                         const std::vector<typed_ident>& outputs);
-const oper* node_oper_of(ident name, const std::vector<input_flow>& inputs,
-                         const std::vector<flow>& outputs,
-                         const std::vector<flow>& locals, const node_body& body);
+const oper* func_oper_of(bool is_unsafe, ident name, scratch_list<typed_ident> inputs,
+                         scratch_list<typed_ident> outputs);
+const oper* node_oper_of(ident name, scratch_list<input_flow> inputs,
+                         scratch_list<flow> outputs, scratch_list<flow> locals,
+                         node_body body);

@@ -84,7 +84,10 @@ class scanner {
   token next() {
     for (;;) {
       std::size_t start = buffer_.next;
-      if (start == input_.size()) return {TK_EOF, dummy};
+      if (start == input_.size()) {
+        if (next_segment()) continue;
+        return {TK_EOF, dummy};
+      }
       switch (at(start)) {
         case ' ':
         case '\t':
@@ -174,7 +177,18 @@ class scanner {
     }
   }
   match_span span(std::size_t start, std::size_t end) const {
-    return {input_.substr(start, end - start), start, end};
+    return {input_.substr(start, end - start), buffer_.base + start, buffer_.base + end};
+  }
+  // Moves on to the next segment of the text; false at the end of the text.
+  bool next_segment() {
+    if (buffer_.further == nullptr) return false;
+    keep_last_made();
+    std::string_view segment = buffer_.further->next_segment();
+    if (segment.empty()) return false;
+    buffer_.base += input_.size();
+    buffer_.input = input_ = segment;
+    buffer_.next = 0;
+    return true;
   }
   token emit(token_kind kind, std::size_t start, std::size_t length, int offset = 0) {
     buffer_.next = start + length;
@@ -241,7 +255,13 @@ class scanner {
 
   void skip_block_comment(std::size_t start, char first, char second) {
     lexeme opener = make(span(start, start + 2));
-    for (std::size_t offset = start + 2; offset < input_.size(); ++offset) {
+    std::size_t offset = start + 2;
+    for (;;) {
+      if (offset == input_.size()) {
+        if (!next_segment())
+          throw Lexical_error("unterminated comment", opener.line, opener.cstart);
+        offset = 0;
+      }
       char byte = input_[offset];
       if (byte == '\n') {
         new_line(span(offset, offset + 1));
@@ -249,8 +269,8 @@ class scanner {
         buffer_.next = offset + 2;
         return;
       }
+      ++offset;
     }
-    throw Lexical_error("unterminated comment", opener.line, opener.cstart);
   }
 
   lexer_buffer& buffer_;

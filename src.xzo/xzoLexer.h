@@ -43,11 +43,26 @@ class Lexical_error : public Fatal_error {
   int column_;
 };
 
-/// The input of the lexer: a whole text, which must outlive every position
-/// made from it, and the offset of the first byte not yet matched.
+/// The rest of a text too long to hold whole, given one segment at a time.
+class segment_source {
+ public:
+  /// The next segment, empty at the end of the text. Every segment but the
+  /// last ends with a line break, so that only comments span segments. A
+  /// segment stays valid until two more have been given.
+  virtual std::string_view next_segment() = 0;
+
+ protected:
+  ~segment_source() = default;
+};
+
+/// The input of the lexer: the text being matched, which must outlive every
+/// position made from it, and the offset of the first byte not yet matched;
+/// optionally, the source of the segments that follow it.
 struct lexer_buffer {
   std::string_view input;
   std::size_t next = 0;
+  std::uint64_t base = 0;             // the offset of `input` in the whole text
+  segment_source* further = nullptr;  // null when `input` is the whole text
 };
 
 /// The next token of the buffer, after blanks, line breaks and comments.

@@ -47,7 +47,7 @@ inline const val_exp* field(const val_exp* record, std::string_view name) {
 inline const type_exp* named(std::string_view name) { return make_named_type(id(name)); }
 
 inline const left* left_var(std::string_view name) {
-  return run_arena().make<left>(left{left_id, id(name)});
+  return run_arena().make<left>(left{.kind = left_id, .name = id(name)});
 }
 inline def equation(std::initializer_list<const left*> lefts, const val_exp* exp) {
   return def{seq(lefts), exp};

@@ -154,15 +154,16 @@ TEST(Writer, PrintsStructValuesInWrittenOrderAndIndexedAccesses) {
 }
 
 TEST(Writer, PrintsEveryKindOfLeft) {
-  const left* record = run_arena().make<left>(left{left_field, id("f"), left_var("s")});
+  const left* record = run_arena().make<left>(
+      left{.kind = left_field, .inner = left_var("s"), .name = id("f")});
   const left* element =
-      run_arena().make<left>(left{left_elem, nullptr, record, lit("1")});
+      run_arena().make<left>(left{.kind = left_elem, .inner = record, .index = lit("1")});
   auto* stepless = run_arena().make<slice>(slice{lit("0"), lit("2"), nullptr});
   auto* stepped = run_arena().make<slice>(slice{lit("0"), lit("4"), lit("2")});
-  const left* first =
-      run_arena().make<left>(left{left_slice, nullptr, left_var("t"), nullptr, stepless});
-  const left* second =
-      run_arena().make<left>(left{left_slice, nullptr, left_var("u"), nullptr, stepped});
+  const left* first = run_arena().make<left>(
+      left{.kind = left_slice, .inner = left_var("t"), .range = stepless});
+  const left* second = run_arena().make<left>(
+      left{.kind = left_slice, .inner = left_var("u"), .range = stepped});
   def multiple = equation({element, first, second}, var("e"));
   EXPECT_EQ(print_into_string([&] { dump_def(empty_env(), multiple); }).text,
             "   s.f[1], t[0 .. 2], u[0 .. 4 step 2] = e;\n");

@@ -18,6 +18,45 @@ std::vector<std::string> tokens_of(std::string_view text) {
 
 using listing = std::vector<std::string>;
 
+// Gives a text one line per segment from two buffers in turn, scribbling over
+// each segment's bytes once two more have been given, as a reused buffer would.
+class line_segments : public segment_source {
+ public:
+  explicit line_segments(std::string_view text) : rest_(text) {}
+  std::string_view next_segment() override {
+    std::string& buffer = buffers_[turn_];
+    turn_ = 1 - turn_;
+    buffer.assign(buffer.size(), '#');
+    std::size_t line_break = rest_.find('\n');
+    std::size_t length =
+        line_break == std::string_view::npos ? rest_.size() : line_break + 1;
+    buffer.assign(rest_.substr(0, length));
+    rest_.remove_prefix(length);
+    return buffer;
+  }
+
+ private:
+  std::string_view rest_;
+  std::string buffers_[2];
+  int turn_ = 0;
+};
+
+// Each token as "NAME text line:first-last", lines counted from the first
+// token's; the text is read whole or line by line.
+listing positions_of(std::string_view text, bool by_lines) {
+  line_segments lines(text);
+  lexer_buffer buffer = by_lines ? lexer_buffer{{}, 0, 0, &lines} : lexer_buffer{text};
+  listing listed;
+  int first_line = -1;
+  for (token next = lexer(buffer); next.kind != TK_EOF; next = lexer(buffer)) {
+    if (first_line < 0) first_line = next.lx.line;
+    listed.push_back(std::string(token_name(next.kind)) + " " + std::string(next.lx.str) +
+                     " " + std::to_string(next.lx.line - first_line) + ":" +
+                     std::to_string(next.lx.cstart) + "-" + std::to_string(next.lx.cend));
+  }
+  return listed;
+}
+
 }  // namespace
 
 TEST(Lexer, LongestMatchSplitsRealBeforeRange) {
@@ -79,13 +118,15 @@ TEST(Lexer, SymbolsTakeTheirLongestForm) {
 }
 
 TEST(Lexer, UnterminatedCommentIsPlacedAtItsOpener) {
-  lexer_buffer buffer{"ab (* open"};
+  // The line break starts a line of this text, whatever was read before.
+  lexer_buffer buffer{"\nab (* open\n\n"};
   EXPECT_EQ(lexer(buffer).kind, TK_IDENT);
   try {
     lexer(buffer);
     FAIL() << "an unterminated comment must fail";
   } catch (const Lexical_error& failure) {
     EXPECT_EQ(failure.column(), 4);
+    EXPECT_EQ(failure.line(), last_made().line);
     EXPECT_EQ(last_made().str, "(*");
   }
 }
@@ -101,4 +142,35 @@ TEST(Lexer, ColumnsCountFromTheLineStart) {
   EXPECT_EQ(note.lx.cend, 10);
   EXPECT_EQ(note.lx.line, word.lx.line);
   EXPECT_EQ(token_code(lexer(buffer)).first, "TK_EOF");
+}
+
+TEST(Lexer, TextReadBySegmentsListsAsTheWholeText) {
+  // The leading line break places the first line's columns within this text.
+  std::string_view text =
+      "\nnode n (x : int)\n  --%PROPERTY x;\n y = (* spans\nthree\nlines *) x -- note\n"
+      "/* a */ z\n\n   1.5e3";
+  listing whole = positions_of(text, false);
+  EXPECT_EQ(positions_of(text, true), whole);
+  EXPECT_EQ(whole.back(), "TK_RCONST 1.5e3 7:4-8");
+}
+
+TEST(Lexer, LastPositionOutlivesItsSegment) {
+  line_segments lines("a\n\n\n\n   \n");
+  lexer_buffer buffer{{}, 0, 0, &lines};
+  EXPECT_EQ(lexer(buffer).kind, TK_IDENT);
+  EXPECT_EQ(lexer(buffer).kind, TK_EOF);
+  EXPECT_EQ(last_made().str, "a");
+}
+
+TEST(Lexer, UnterminatedCommentAcrossSegmentsIsPlacedAtItsOpener) {
+  line_segments lines("\nx\n  (* open\n\nstill open");
+  lexer_buffer buffer{{}, 0, 0, &lines};
+  int line = lexer(buffer).lx.line;
+  try {
+    lexer(buffer);
+    FAIL() << "an unterminated comment must fail";
+  } catch (const Lexical_error& failure) {
+    EXPECT_EQ(failure.line(), line + 1);
+    EXPECT_EQ(failure.column(), 3);
+  }
 }
