@@ -22,7 +22,12 @@ struct val_exp;
 // Type expressions
 
 enum type_exp_kind : std::uint8_t {
-  bool_type, int_type, real_type, named_type, array_type, tuple_type,
+  bool_type,
+  int_type,
+  real_type,
+  named_type,
+  array_type,
+  tuple_type,
 };
 
 struct type_exp {
@@ -46,13 +51,49 @@ const type_exp* make_tuple_type(std::span<const type_exp* const> items);
 
 enum exp_kind : std::uint8_t {
   // Kinds without payload.
-  nat_true, nat_false, nat_pre, nat_current, nat_not, nat_uminus, nat_real_conv,
-  nat_int_conv, nat_arrow, nat_when, nat_and, nat_or, nat_xor, nat_impl, nat_eq,
-  nat_neq, nat_gte, nat_gt, nat_lte, nat_lt, nat_div, nat_mod, nat_minus, nat_plus,
-  nat_slash, nat_times, nat_hat, nat_if, nat_nor, nat_diese, nat_tuple, nat_array,
+  nat_true,
+  nat_false,
+  nat_pre,
+  nat_current,
+  nat_not,
+  nat_uminus,
+  nat_real_conv,
+  nat_int_conv,
+  nat_arrow,
+  nat_when,
+  nat_and,
+  nat_or,
+  nat_xor,
+  nat_impl,
+  nat_eq,
+  nat_neq,
+  nat_gte,
+  nat_gt,
+  nat_lte,
+  nat_lt,
+  nat_div,
+  nat_mod,
+  nat_minus,
+  nat_plus,
+  nat_slash,
+  nat_times,
+  nat_hat,
+  nat_if,
+  nat_nor,
+  nat_diese,
+  nat_tuple,
+  nat_array,
   // Kinds with a payload.
-  nat_iconst, nat_rconst, nat_ival, nat_rval, nat_ident, nat_call, nat_array_elem,
-  nat_field, nat_tuple_elem, nat_struct,
+  nat_iconst,
+  nat_rconst,
+  nat_ival,
+  nat_rval,
+  nat_ident,
+  nat_call,
+  nat_array_elem,
+  nat_field,
+  nat_tuple_elem,
+  nat_struct,
 };
 
 /// A structure value's type name and its field names in written order.
@@ -225,8 +266,8 @@ enum const_kind : std::uint8_t { extern_const, defined_const };
 struct const_def {
   const_kind kind;
   ident name;
-  const type_exp* type;   // null for a defined constant written without type
-  const val_exp* value;   // null for an external constant
+  const type_exp* type;  // null for a defined constant written without type
+  const val_exp* value;  // null for an external constant
 };
 
 /// A table from name text to declarations, iterated in insertion order.
@@ -335,7 +376,7 @@ enum type_def_kind : std::uint8_t { extern_type, aliased_type, enum_type, struct
 struct type_def {
   type_def_kind kind;
   ident name;
-  const type_exp* definition = nullptr;  // aliased_type
+  const type_exp* definition = nullptr;   // aliased_type
   std::span<const ident> constants = {};  // enum_type
   const struct_info* info = nullptr;      // struct_type
 };
