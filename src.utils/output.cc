@@ -40,32 +40,12 @@ void write(std::string_view text) {
   used += text.size();
 }
 
-void put(char byte) {
-  if (used == capacity) flush();
-  buffer[used++] = byte;
-}
-
 char* claim(std::size_t size) {
   if (size > capacity - used) flush();
   return buffer + used;
 }
 
 void commit(char* end) { used = static_cast<std::size_t>(end - buffer); }
-
-void put_int(long long value, int width) {
-  char digits[24];
-  char* first = digits + sizeof digits;
-  unsigned long long magnitude =
-      value < 0 ? 0ULL - static_cast<unsigned long long>(value) : value;
-  do {
-    *--first = static_cast<char>('0' + magnitude % 10);
-    magnitude /= 10;
-  } while (magnitude != 0);
-  if (value < 0) *--first = '-';
-  int length = static_cast<int>(digits + sizeof digits - first);
-  for (; width > length; --width) put(' ');
-  write({first, static_cast<std::size_t>(length)});
-}
 
 void flush() {
   std::size_t pending = used;

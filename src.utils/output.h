@@ -10,16 +10,10 @@ namespace output {
 /// Appends the bytes to standard output's buffer.
 void write(std::string_view text);
 
-/// Appends one byte.
-void put(char byte);
-
 /// Room for `size` (at most 4096) more bytes in the buffer: write there, then
 /// hand the end of what was written to `commit`.
 char* claim(std::size_t size);
 void commit(char* end);
-
-/// Appends `value` in decimal, right-aligned in `width` places.
-void put_int(long long value, int width = 0);
 
 /// Writes out everything buffered; fails with `System_error` when standard
 /// output refuses it.

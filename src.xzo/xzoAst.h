@@ -171,8 +171,6 @@ const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* cons
 inline const val_exp* make_val_exp(exp_kind kind, std::span<const val_exp* const> ops) {
   return make_val_exp(plain_nature(kind), ops);
 }
-inline exp_nature exp_nat(const val_exp* e) { return e->nat(); }
-inline std::span<const val_exp* const> exp_ops(const val_exp* e) { return e->ops(); }
 
 /// The integer literal whose text is `zoint_of_int(n)`.
 const val_exp* int_exp(std::int64_t n);
@@ -284,9 +282,6 @@ class name_table {
     if (slots_.empty()) return nullptr;
     const slot& found = slots_[locate(name, hash_of(name))];
     return found.position == 0 ? nullptr : entries_[found.position - 1].value;
-  }
-  bool contains(std::string_view name) const {
-    return !slots_.empty() && slots_[locate(name, hash_of(name))].position != 0;
   }
   /// The position of the name's entry in insertion order, or `absent`.
   static constexpr std::size_t absent = static_cast<std::size_t>(-1);
