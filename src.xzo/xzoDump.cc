@@ -43,24 +43,6 @@ const T& declared(const name_table<T>& table, ident name) {
   return *found;
 }
 
-// The declarations the package's items name, in the order of the items. The
-// items and the table entries are recorded together, so the next entry is
-// normally the one named; a name lookup serves any other case.
-template <typename T>
-class table_walk {
- public:
-  explicit table_walk(const name_table<T>& table) : table_(table), next_(table.begin()) {}
-
-  const T& declaration_of(ident name) {
-    if (next_ != table_.end() && next_->name == name) return *(next_++)->value;
-    return declared(table_, name);
-  }
-
- private:
-  const name_table<T>& table_;
-  decltype(std::declval<const name_table<T>&>().begin()) next_;
-};
-
 void print_type_head(const type_def& type) {
   out("type ");
   out(type.name->text());
@@ -151,17 +133,14 @@ void dump_input_list(const env& environment, std::span<const input_flow> inputs)
 void dump_pack(const package& pack) {
   std::unique_ptr<env> package_env = get_env(pack);
   std::unique_ptr<env> node_env;  // one storage for every node in turn
-  table_walk consts(pack.consts);
-  table_walk types(pack.types);
-  table_walk opers(pack.opers);
   for (const def_item& item : pack.items) {
     switch (item.kind) {
       case const_item:
-        dump_const_def(*package_env, consts.declaration_of(item.name));
+        dump_const_def(*package_env, declared(pack.consts, item.name));
         break;
-      case type_item: dump_type_def(*package_env, types.declaration_of(item.name)); break;
+      case type_item: dump_type_def(*package_env, declared(pack.types, item.name)); break;
       case oper_item: {
-        const oper& op = opers.declaration_of(item.name);
+        const oper& op = declared(pack.opers, item.name);
         if (op.kind == func_oper) {
           dump_func_def(*package_env, *op.func);
         } else {
