@@ -42,10 +42,20 @@ bool read_real(std::string_view text, double& value) {
   return failure == std::errc();
 }
 
+// The "%E" text of the value. A finite value is written by std::to_chars,
+// which gives the digits of printf faster, with a lower-case "e".
 std::string percent_e(double value) {
   char text[32];
-  std::snprintf(text, sizeof text, "%E", value);
-  return text;
+  if (!std::isfinite(value)) {
+    std::snprintf(text, sizeof text, "%E", value);
+    return text;
+  }
+  char* end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, 6)
+          .ptr;
+  std::string written(text, end);
+  written[written.find('e')] = 'E';
+  return written;
 }
 
 }  // namespace
@@ -70,8 +80,7 @@ double float_of_zoreal(std::string_view text) {
 
 std::string zoint_of_int(std::int64_t value) {
   char text[24];
-  std::snprintf(text, sizeof text, "%lld", static_cast<long long>(value));
-  return text;
+  return {text, std::to_chars(text, text + sizeof text, value).ptr};
 }
 
 std::string zoreal_of_float(double value) {

@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "mainArg.h"
 #include "output.h"
+#include "simplify.h"
 #include "xzo.h"
 #include "xzoDump.h"
 #include "xzoUsrOps.h"
@@ -38,7 +39,10 @@ void run_mode(const input_channel& input) {
   }
   const package& pack = read(input).pack;
   if (main_arg::test_parse()) return;
-  if (main_arg::simplify()) not_available("-simp");
+  if (main_arg::simplify()) {
+    simplify_package(pack);
+    return;
+  }
   if (main_arg::flat()) not_available("-flat");
   if (main_arg::cleanup()) not_available("-clean");
   if (main_arg::cleanall()) not_available("-cleanall");

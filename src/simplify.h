@@ -1,0 +1,17 @@
+// Static simplification (-simp): within every node, variables defined by a
+// constant or by another variable are replaced by it, operators over
+// constants are folded, and the assertions serve as facts. Only the right
+// sides of the equations change; nothing is removed.
+#pragma once
+
+#include "xzoAst.h"
+
+/// Prints the package with every node simplified, once all are done. Fails
+/// with `Global_error` for a cyclic definition, `int`, or a literal that is no
+/// valid number, with `Internal_error` for a left that is not a variable,
+/// with the "Division_by_zero" `Fatal_error`, or as `dump_pack`.
+void simplify_package(const package& pack);
+
+/// The node with its equations simplified; fails as `simplify_package`
+/// before printing.
+const node_def* simplify_node(const node_def& node);

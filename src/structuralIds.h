@@ -1,0 +1,61 @@
+// Structural identity of expressions: every expression gets a number that it
+// shares with exactly the expressions structurally equal to it (same kinds,
+// equal payloads, equal operands, recursively). Each distinct node is numbered
+// once, so comparing or keying trees by structure costs linear time overall,
+// however deep or long they are.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "flat_map.h"
+#include "xzoAst.h"
+
+class structural_ids {
+ public:
+  /// The number of the expression's structure; numbers are dense from 0.
+  std::uint32_t id_of(const val_exp* e);
+
+  /// The numbers of the operands of every expression numbered `id`.
+  std::span<const std::uint32_t> operand_ids(std::uint32_t id) const {
+    const shape& known = shapes_[id];
+    return {operand_numbers_.data() + known.operands_at, known.example->ops().size()};
+  }
+
+  /// Whether the two expressions are structurally equal. Names and literal
+  /// texts compare by text, numbers by value (0.0 equals -0.0).
+  bool same(const val_exp* a, const val_exp* b) { return a == b || id_of(a) == id_of(b); }
+
+  /// How many distinct structures have been numbered.
+  std::size_t count() const { return shapes_.size(); }
+
+  /// Forgets every number, keeping the storage for the next use.
+  void clear();
+
+ private:
+  // One distinct structure: its kind, its payload reduced to 64 bits (or the
+  // payload's object, compared by content), and its operands' numbers.
+  struct shape {
+    const val_exp* example;
+    std::uint64_t payload;
+    std::uint32_t operands_at;
+    std::uint32_t hash;
+  };
+  struct slot {
+    std::uint32_t hash = 0;
+    std::uint32_t number = 0;  // shape number plus one, 0 for a free slot
+  };
+
+  std::uint64_t payload_key(const val_exp* e);
+  bool same_shape(const shape& known, const val_exp* e, std::uint64_t payload,
+                  std::span<const std::uint32_t> operands) const;
+  std::uint32_t intern(const val_exp* e, std::uint64_t payload,
+                       std::span<const std::uint32_t> operands);
+  void grow();
+
+  flat_map<const val_exp*, std::uint32_t> numbered_;
+  std::vector<shape> shapes_;
+  std::vector<std::uint32_t> operand_numbers_;
+  std::vector<slot> slots_;  // a power of two, at most half full
+};
