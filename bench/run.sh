@@ -37,3 +37,25 @@ measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
 echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > /dev/null)"
 measure "za2vu (plain printing)" "$build/za2vu" "$input"
 measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"
+measure "za2vu -simp" "$build/za2vu" -simp "$input"
+
+# Instructions per input byte, which a busy machine does not disturb, on a
+# 10 MB file of the same mix.
+if command -v valgrind > /dev/null; then
+  small=$build/bench-10mb.zo
+  [ -f "$small" ] || "$build/bench/gen_zo" 10000000 > "$small"
+  small_bytes=$(stat -c %s "$small")
+  instructions() {
+    local label=$1
+    shift
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 > /dev/null |
+      awk -v l="$label" -v b="$small_bytes" '/refs:/ { gsub(",", "", $NF);
+        printf "%-28s %7.1f instructions per byte\n", l, $NF / b }'
+  }
+  instructions "wc -w (for comparison)" wc -w "$small"
+  instructions "za2vu (plain printing)" "$build/za2vu" "$small"
+  instructions "za2vu -simp" "$build/za2vu" -simp "$small"
+fi
+
+echo "deep shapes, 100000 levels:"
+"$root/bench/deep_simp.sh" "$build/za2vu"
