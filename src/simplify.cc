@@ -17,11 +17,34 @@ namespace {
 // the run for the progress message.
 int simplified_count = 0;
 
-// The simplification of one node: its definitions, and the memos of the
-// variables and of the expressions already simplified.
+// The memos of one node: the variables and the expressions already
+// simplified. Their storage serves node after node, emptied in between.
+struct memo_tables {
+  // Null while the variable's definition is being simplified.
+  flat_map<std::string_view, const val_exp*, short_text_hash> var2simp;
+  // By structural number of the expression simplified.
+  std::vector<const val_exp*> exp2simp;
+  structural_ids identity;
+
+  void clear() {
+    var2simp.clear();
+    exp2simp.clear();
+    identity.clear();
+  }
+};
+
+memo_tables node_memos;
+
+// The simplification of one node: its definitions and its memos.
 class simplifier {
  public:
-  explicit simplifier(const node_def& node) : var2def_(make_def_table(node)) {}
+  simplifier(const node_def& node, memo_tables& memos)
+      : var2def_(make_def_table(node)),
+        var2simp_(memos.var2simp),
+        exp2simp_(memos.exp2simp),
+        identity_(memos.identity) {
+    memos.clear();
+  }
 
   // Facts are recorded first, in the assertions' order: a later fact on the
   // same expression replaces an earlier one.
@@ -129,17 +152,15 @@ class simplifier {
   }
 
   def_table var2def_;
-  // Null while the variable's definition is being simplified.
-  flat_map<std::string_view, const val_exp*, short_text_hash> var2simp_;
-  // By structural number of the expression simplified.
-  std::vector<const val_exp*> exp2simp_;
-  structural_ids identity_;
+  flat_map<std::string_view, const val_exp*, short_text_hash>& var2simp_;
+  std::vector<const val_exp*>& exp2simp_;
+  structural_ids& identity_;
 };
 
 }  // namespace
 
 const node_def* simplify_node(const node_def& node) {
-  simplifier context(node);
+  simplifier context(node, node_memos);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
   std::vector<def> defs;
   defs.reserve(node.defs.size());
