@@ -610,7 +610,10 @@ TEST(NodeEnv, RefusesAnEnvironmentThatIsNotAPackagesOwn) {
 }
 
 // ---------------------------------------------------------------------------
-// Cost
+// Cost. The linear walks take well under a second; the bound leaves room for
+// the sanitizers on a busy machine.
+
+constexpr auto linear_bound = std::chrono::seconds(4);
 
 TEST(TypingCost, EveryOperandOfALongSumIsTypedInLinearTime) {
   flows_fixture fixture;
@@ -631,7 +634,7 @@ TEST(TypingCost, EveryOperandOfALongSumIsTypedInLinearTime) {
   auto elapsed = std::chrono::steady_clock::now() - start;
   EXPECT_EQ(type, "int");
   EXPECT_EQ(clock, "base");
-  EXPECT_LT(elapsed, std::chrono::seconds(1));
+  EXPECT_LT(elapsed, linear_bound);
 }
 
 TEST(TypingCost, NodeEnvironmentsCostTheirOwnFlowsOnly) {
@@ -649,5 +652,5 @@ TEST(TypingCost, NodeEnvironmentsCostTheirOwnFlowsOnly) {
   auto package_env = get_env(pack);
   for (const node_def* node : all) get_node_env(*package_env, *node);
   auto elapsed = std::chrono::steady_clock::now() - start;
-  EXPECT_LT(elapsed, std::chrono::seconds(1));
+  EXPECT_LT(elapsed, linear_bound);
 }
