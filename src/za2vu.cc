@@ -9,6 +9,7 @@
 #include <new>
 
 #include "errors.h"
+#include "kind2Quelm.h"
 #include "mainArg.h"
 #include "output.h"
 #include "xzo.h"
@@ -36,13 +37,16 @@ void run_mode(const input_channel& input) {
     lexemize(input);
     return;
   }
-  const package& pack = read(input).pack;
+  package& pack = read(input).pack;
   if (main_arg::test_parse()) return;
   if (main_arg::simplify()) not_available("-simp");
   if (main_arg::flat()) not_available("-flat");
   if (main_arg::cleanup()) not_available("-clean");
   if (main_arg::cleanall()) not_available("-cleanall");
-  if (main_arg::kind2quelm()) not_available("-k2quelm");
+  if (main_arg::kind2quelm()) {
+    kind2_quelm::doit(pack, *main_arg::kind2quelm());
+    return;
+  }
   dump_pack(pack);
 }
 
