@@ -1,6 +1,6 @@
 #include "kind2Quelm.h"
 
-#include <algorithm>
+#include <memory>
 #include <optional>
 #include <string_view>
 
@@ -70,8 +70,8 @@ void trace_found(const val_exp* property, ident node_name) {
 template <typename T>
 std::span<const T> prepended(const T& first, std::span<const T> rest) {
   T* joined = static_cast<T*>(run_arena().allocate(sizeof(T) * (rest.size() + 1)));
-  joined[0] = first;
-  std::copy(rest.begin(), rest.end(), joined + 1);
+  std::construct_at(joined, first);
+  std::uninitialized_copy(rest.begin(), rest.end(), joined + 1);
   return {joined, rest.size() + 1};
 }
 
