@@ -83,48 +83,6 @@ TEST(MakeAnd, NestsTheConjunctionToTheRight) {
   EXPECT_EQ(string_of_simple_exp(make_and(three)), "(p and (q and r))");
 }
 
-TEST(Harness, IsTheFoundNodeWithTheOkOutputAndEquationFirstPrintedFirst) {
-  package_builder source;
-  source.function({false, id("f"), seq<typed_ident>({{id("x"), int_type_exp()}}),
-                   seq<typed_ident>({{id("r"), int_type_exp()}})});
-  source.node(watched("Quiet", notes({"MAIN;"})));
-  source.node(watched("N", notes({"MAIN;", "PROPERTY k > 0;", "PROPERTY c;"})));
-  source.node(watched("Later", notes({"PROPERTY c;"})));
-  const oper* found = source.pack.opers.find("N");
-
-  print_outcome printed = print_into_string([&] { doit(source.pack, "h"); });
-  EXPECT_EQ(printed.failure, "");
-  std::string found_body =
-      "var\n   v : int;\nlet\n"
-      "   assert (k > 0);\n   v = k;\n   y = (v when c);\ntel\n";
-  std::string signature =
-      " (\n   const k : int;\n   c : bool\n) returns (\n   (y : int) when c\n);\n";
-  EXPECT_EQ(printed.text.substr(0, printed.text.find("function")),
-            "node h (\n   const k : int;\n   c : bool\n) returns (\n"
-            "   h_ok : bool;\n   (y : int) when c\n);\n"
-            "var\n   v : int;\nlet\n   assert (k > 0);\n   h_ok = ((k > 0) and c);\n"
-            "   v = k;\n   y = (v when c);\ntel\n");
-  EXPECT_NE(printed.text.find("node N" + signature +
-                              "var\n   v : int;\nlet\n--%MAIN;\n"
-                              "--%PROPERTY k > 0;\n--%PROPERTY c;\n   assert"),
-            std::string::npos);
-  EXPECT_EQ(source.pack.opers.find("N"), found);
-  ASSERT_EQ(source.pack.items.size(), 5u);
-  EXPECT_EQ(source.pack.items[0].name->text(), "h");
-  EXPECT_EQ(source.pack.items[2].name->text(), "Quiet");
-  EXPECT_EQ(source.pack.opers.find("Later")->node->pragmas.size(), 1u);
-}
-
-TEST(Harness, SkipsFunctionsAndNodesWithoutPropertyLeavingThePackageAlone) {
-  package_builder source;
-  source.function({false, id("f"), {}, seq<typed_ident>({{id("r"), int_type_exp()}})});
-  source.node(watched("Quiet", notes({"MAIN;", "PROPERTY x"})));
-  for (const auto& [name, operation] : source.pack.opers)
-    EXPECT_FALSE(treat_oper(source.pack, "h", name, *operation));
-  EXPECT_EQ(source.pack.opers.size(), 2u);
-  EXPECT_EQ(source.pack.items.size(), 2u);
-}
-
 TEST(HarnessFailures, ReportTheMissingPropertyAndEveryNameClashBeforePrinting) {
   package_builder quiet;
   quiet.node(watched("Quiet", notes({"MAIN;", "--%PROPERTY x;"})));
