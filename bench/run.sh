@@ -38,6 +38,7 @@ echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > 
 measure "za2vu (plain printing)" "$build/za2vu" "$input"
 measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"
 measure "za2vu -simp" "$build/za2vu" -simp "$input"
+measure "za2vu -k2quelm check" "$build/za2vu" -k2quelm check "$input"
 
 # Instructions per input byte, which a busy machine does not disturb, on a
 # 10 MB file of the same mix.
@@ -55,7 +56,9 @@ if command -v valgrind > /dev/null; then
   instructions "wc -w (for comparison)" wc -w "$small"
   instructions "za2vu (plain printing)" "$build/za2vu" "$small"
   instructions "za2vu -simp" "$build/za2vu" -simp "$small"
+  instructions "za2vu -k2quelm check" "$build/za2vu" -k2quelm check "$small"
 fi
 
 echo "deep shapes, 100000 levels:"
 "$root/bench/deep_simp.sh" "$build/za2vu"
+"$root/bench/k2quelm_deep.sh"

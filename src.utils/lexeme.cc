@@ -33,6 +33,11 @@ void new_line(const match_span& match) {
   if (verbose::shown(2)) verbose::printf(2, "\rreading line %4d", current_line);
 }
 
+void start_line(int line, std::uint64_t start) {
+  current_line = line;
+  line_start = start;
+}
+
 const lexeme& last_made() { return last_position; }
 
 void keep_last_made() {

@@ -34,6 +34,10 @@ lexeme make(const match_span& match, int offset = 0);
 /// Records that the current match ended with a line break.
 void new_line(const match_span& match);
 
+/// Makes `line` the current line, its first byte at offset `start` of the
+/// input read next: for a text taken from a line of the file and read apart.
+void start_line(int line, std::uint64_t start);
+
 /// The most recent position made (`dummy` before the first token).
 const lexeme& last_made();
 

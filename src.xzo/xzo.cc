@@ -162,10 +162,24 @@ void run_parser(parse_context& context) {
   if (parse() != 0) throw Syntax_error{};
 }
 
-const val_exp* read_expression(std::string_view text) {
-  parse_context context{{text}, entry_point::expression, run_package(), run_positions()};
+const val_exp* read_expression(lexer_buffer buffer) {
+  parse_context context{buffer, entry_point::expression, run_package(), run_positions()};
   run_parser(context);
   return context.exp;
+}
+
+// A copy of the text that lives as long as the positions made from it.
+std::string_view kept_copy(std::string_view text) {
+  auto copy = new_buffer(text.size());
+  std::memcpy(copy.get(), text.data(), text.size());
+  return keep(std::move(copy), text.size());
+}
+
+// The text seen as the bytes from column `origin.column` of a line that
+// starts at offset 0.
+lexer_buffer placed_at(std::string_view text, text_origin origin) {
+  start_line(origin.line, 0);
+  return {text, 0, static_cast<std::uint64_t>(origin.column - 1)};
 }
 
 }  // namespace
@@ -179,13 +193,15 @@ read_result read(const input_channel& channel) {
 }
 
 const val_exp* exp_of_channel(const input_channel& channel) {
-  return read_expression(read_channel(channel));
+  return read_expression({read_channel(channel)});
 }
 
 const val_exp* exp_of_string(std::string_view text) {
-  auto copy = new_buffer(text.size());
-  std::memcpy(copy.get(), text.data(), text.size());
-  return read_expression(keep(std::move(copy), text.size()));
+  return read_expression({kept_copy(text)});
+}
+
+const val_exp* exp_of_string(std::string_view text, text_origin origin) {
+  return read_expression(placed_at(kept_copy(text), origin));
 }
 
 std::string_view read_channel(const input_channel& channel) {
@@ -220,3 +236,7 @@ void lexemize(const input_channel& channel) {
 }
 
 void lexemize_string(std::string_view text) { list_tokens({text}); }
+
+void lexemize_string(std::string_view text, text_origin origin) {
+  list_tokens(placed_at(text, origin));
+}

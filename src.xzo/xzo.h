@@ -36,8 +36,22 @@ const val_exp* exp_of_channel(const input_channel& channel);
 /// `Syntax_error`. The text is kept for the positions made from it.
 const val_exp* exp_of_string(std::string_view text);
 
+/// Where a text read apart from its file stood in it: the line, and the
+/// column of the text's first byte.
+struct text_origin {
+  int line;
+  int column;
+};
+
+/// Reads as `exp_of_string`, the tokens placed as they stand in the file.
+const val_exp* exp_of_string(std::string_view text, text_origin origin);
+
 /// Prints the token listing of the channel on standard output.
 void lexemize(const input_channel& channel);
 
 /// Prints the token listing of the text on standard output.
 void lexemize_string(std::string_view text);
+
+/// Prints the token listing of the text, its tokens placed as they stand in
+/// the file.
+void lexemize_string(std::string_view text, text_origin origin);

@@ -9,6 +9,7 @@
 #include <new>
 
 #include "errors.h"
+#include "kind2Quelm.h"
 #include "mainArg.h"
 #include "output.h"
 #include "simplify.h"
@@ -37,7 +38,7 @@ void run_mode(const input_channel& input) {
     lexemize(input);
     return;
   }
-  const package& pack = read(input).pack;
+  package& pack = read(input).pack;
   if (main_arg::test_parse()) return;
   if (main_arg::simplify()) {
     simplify_package(pack);
@@ -46,7 +47,10 @@ void run_mode(const input_channel& input) {
   if (main_arg::flat()) not_available("-flat");
   if (main_arg::cleanup()) not_available("-clean");
   if (main_arg::cleanall()) not_available("-cleanall");
-  if (main_arg::kind2quelm()) not_available("-k2quelm");
+  if (main_arg::kind2quelm()) {
+    kind2_quelm::doit(pack, *main_arg::kind2quelm());
+    return;
+  }
   dump_pack(pack);
 }
 

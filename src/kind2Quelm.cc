@@ -1,0 +1,153 @@
+#include "kind2Quelm.h"
+
+#include <memory>
+#include <optional>
+#include <string_view>
+
+#include "arena.h"
+#include "errors.h"
+#include "verbose.h"
+#include "xzo.h"
+#include "xzoDecls.h"
+#include "xzoDump.h"
+#include "xzoUsrOps.h"
+
+namespace kind2_quelm {
+
+namespace {
+
+constexpr std::string_view property_mark = "PROPERTY ";
+
+// The property of an annotation that begins exactly with "PROPERTY " and has
+// a ";" after it: the text between the two.
+std::optional<std::string_view> property_text(std::string_view annotation) {
+  if (!annotation.starts_with(property_mark)) return std::nullopt;
+  std::string_view rest = annotation.substr(property_mark.size());
+  std::size_t end = rest.find(';');
+  if (end == std::string_view::npos) return std::nullopt;
+  return rest.substr(0, end);
+}
+
+// Where the property of the annotation begins in the file: the annotation's
+// line, past "PROPERTY ".
+text_origin property_origin(pragma annotation) {
+  lexeme position = store_get(run_positions(), annotation);
+  return {position.line, position.cstart + static_cast<int>(property_mark.size())};
+}
+
+// The trace shows the property as written in zo, whatever user modes the
+// printed package is in, so none of them is on while it is built.
+class plain_layout {
+ public:
+  plain_layout() { usr_int_mode = usr_real_mode = usr_bool_mode = false; }
+  ~plain_layout() {
+    usr_int_mode = int_mode_;
+    usr_real_mode = real_mode_;
+    usr_bool_mode = bool_mode_;
+  }
+  plain_layout(const plain_layout&) = delete;
+  plain_layout& operator=(const plain_layout&) = delete;
+
+ private:
+  bool int_mode_ = usr_int_mode;
+  bool real_mode_ = usr_real_mode;
+  bool bool_mode_ = usr_bool_mode;
+};
+
+void trace_found(const val_exp* property, ident node_name) {
+  if (!verbose::shown(1)) return;
+  std::string text;
+  {
+    plain_layout plain;
+    text = string_of_simple_exp(property);
+  }
+  std::string_view name = node_name->text();
+  verbose::printf(1, "#Found PROPERTY(IES) \"%s\" in node %.*s\n", text.c_str(),
+                  static_cast<int>(name.size()), name.data());
+}
+
+// The first list followed by the second, in the run's arena.
+template <typename T>
+std::span<const T> prepended(const T& first, std::span<const T> rest) {
+  T* joined = static_cast<T*>(run_arena().allocate(sizeof(T) * (rest.size() + 1)));
+  std::construct_at(joined, first);
+  std::uninitialized_copy(rest.begin(), rest.end(), joined + 1);
+  return {joined, rest.size() + 1};
+}
+
+const node_def* harness_node(ident name, const node_def& found, const val_exp* property) {
+  ident ok = make_text(run_arena(), std::string(name->text()) + "_ok");
+  const left* ok_left = run_arena().make<left>(left{.kind = left_id, .name = ok});
+  const def ok_def{run_arena().copy(std::span<const left* const>(&ok_left, 1)), property};
+  return run_arena().make<node_def>(
+      node_def{name,
+               found.inputs,
+               prepended(flow{ok, bool_type_exp(), nullptr}, found.outputs),
+               found.locals,
+               found.asserts,
+               prepended(ok_def, found.defs),
+               {}});
+}
+
+}  // namespace
+
+void doit(package& pack, const std::string& id) {
+  // Adding the harness grows the table being walked, so the walk ends at once.
+  for (const auto& [name, operation] : pack.opers) {
+    if (treat_oper(pack, id, name, *operation)) {
+      dump_pack(pack);
+      return;
+    }
+  }
+  throw Global_error{"#NO MAIN PRAGMA"};
+}
+
+bool treat_oper(package& pack, const std::string& id, ident name, const oper& operation) {
+  if (operation.kind != node_oper) return false;
+  const node_def& found = *operation.node;
+  std::vector<const val_exp*> props = filter_property_pragmas(found.pragmas);
+  if (props.empty()) return false;
+  const val_exp* property = make_and(props);
+  trace_found(property, name);
+  ident harness_name = make_text(run_arena(), id);
+  const oper* harness = run_arena().make<oper>(
+      oper{node_oper, nullptr, harness_node(harness_name, found, property)});
+  if (!pack.opers.add_new(harness_name, harness))
+    throw Global_error{"operator " + id + " already declared"};
+  pack.items.insert(pack.items.begin(), {oper_item, harness_name});
+  return true;
+}
+
+std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas) {
+  struct property_source {
+    std::string_view text;
+    text_origin origin;
+  };
+  std::vector<property_source> sources;
+  for (pragma annotation : pragmas) {
+    std::optional<std::string_view> text = property_text(annotation->text());
+    if (!text) continue;
+    sources.push_back({*text, property_origin(annotation)});
+    if (!verbose::shown(2)) continue;
+    verbose::printf(2, "#Found (RAW) PROPERTY \"%.*s\"\n", static_cast<int>(text->size()),
+                    text->data());
+    lexemize_string(*text, sources.back().origin);
+  }
+  // The properties are read from the last to the first: a property without
+  // any token is reported at the last position made before it.
+  std::vector<const val_exp*> props(sources.size());
+  for (std::size_t i = sources.size(); i-- > 0;)
+    props[i] = exp_of_string(sources[i].text, sources[i].origin);
+  return props;
+}
+
+const val_exp* make_and(std::span<const val_exp* const> props) {
+  const val_exp* conjunction = props.back();
+  for (std::size_t i = props.size() - 1; i-- > 0;) {
+    const val_exp* operands[] = {props[i], conjunction};
+    conjunction = make_val_exp(nat_and, operands);
+  }
+  return conjunction;
+}
+
+}  // namespace kind2_quelm

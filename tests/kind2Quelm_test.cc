@@ -1,0 +1,109 @@
+#include "kind2Quelm.h"
+
+#include <gtest/gtest.h>
+
+#include "tree_builders.h"
+#include "xzo.h"
+#include "xzoDecls.h"
+
+using namespace build;
+using namespace kind2_quelm;
+
+namespace {
+
+std::span<const pragma> notes(std::initializer_list<std::string_view> texts) {
+  std::vector<pragma> made;
+  for (std::string_view text : texts) made.push_back(id(text));
+  return run_arena().copy(std::span<const pragma>(made));
+}
+
+std::vector<std::string> texts_of(const std::vector<const val_exp*>& props) {
+  std::vector<std::string> texts;
+  for (const val_exp* prop : props) texts.push_back(string_of_simple_exp(prop));
+  return texts;
+}
+
+// A node "N" with a constant input, a clocked output, a local, an assertion,
+// its equations and these annotations.
+node_def watched(std::string_view name, std::span<const pragma> pragmas) {
+  return node_def{
+      id(name),
+      seq({input_flow{const_input, var_flow("k", int_type_exp())},
+           input("c", bool_type_exp())}),
+      seq({var_flow("y", int_type_exp(), id("c"))}),
+      seq({var_flow("v", int_type_exp())}),
+      seq({node_of(nat_gt, {var("k"), lit("0")})}),
+      seq({equation({left_var("v")}, var("k")),
+           equation({left_var("y")}, node_of(nat_when, {var("v"), var("c")}))}),
+      pragmas};
+}
+
+}  // namespace
+
+TEST(Properties, OnlyAnnotationsBeginningWithTheMarkAndClosedBySemicolonCount) {
+  auto found = filter_property_pragmas(
+      notes({"MAIN;", "PROPERTY a;", " PROPERTY b;", "PROPERTY c", "PROPERTYd;",
+             "property e;", "PROPERTY f and g; h;", "PROPERTY   x + 1 > 2 ;", ""}));
+  EXPECT_EQ(texts_of(found),
+            (std::vector<std::string>{"a", "(f and g)", "((x + 1) > 2)"}));
+  EXPECT_TRUE(filter_property_pragmas(notes({"MAIN;", "PROPERTY"})).empty());
+}
+
+TEST(Properties, AreReadWhereTheyStandInTheFile) {
+  pragma placed = store_add(run_positions(), {"PROPERTY a + bc;", 4, 4, 19});
+  auto found = filter_property_pragmas(std::span<const pragma>(&placed, 1));
+  ASSERT_EQ(found.size(), 1u);
+  lexeme a = store_get(run_positions(), found[0]->op(0)->name());
+  lexeme bc = store_get(run_positions(), found[0]->op(1)->name());
+  EXPECT_EQ((std::vector<int>{a.line, a.cstart, a.cend}), (std::vector<int>{4, 13, 13}));
+  EXPECT_EQ((std::vector<int>{bc.line, bc.cstart, bc.cend}),
+            (std::vector<int>{4, 17, 18}));
+
+  pragma malformed = store_add(run_positions(), {"PROPERTY a b;", 7, 1, 13});
+  EXPECT_THROW(filter_property_pragmas(std::span<const pragma>(&malformed, 1)),
+               Syntax_error);
+  EXPECT_EQ(last_made().str, "b");
+  EXPECT_EQ((std::vector<int>{last_made().line, last_made().cstart, last_made().cend}),
+            (std::vector<int>{7, 12, 12}));
+}
+
+TEST(Properties, AreReadFromTheLastSoAnEmptyOneFailsAtTheTokenAfterIt) {
+  pragma first = store_add(run_positions(), {"PROPERTY  ;", 2, 4, 14});
+  pragma second = store_add(run_positions(), {"PROPERTY zz;", 3, 4, 15});
+  pragma both[] = {first, second};
+  EXPECT_THROW(filter_property_pragmas(both), Syntax_error);
+  EXPECT_EQ(last_made().str, "zz");
+  EXPECT_EQ(last_made().line, 3);
+}
+
+TEST(MakeAnd, NestsTheConjunctionToTheRight) {
+  const val_exp* one[] = {var("p")};
+  EXPECT_EQ(make_and(one), one[0]);
+  const val_exp* three[] = {var("p"), var("q"), var("r")};
+  EXPECT_EQ(string_of_simple_exp(make_and(three)), "(p and (q and r))");
+}
+
+TEST(HarnessFailures, ReportTheMissingPropertyAndEveryNameClashBeforePrinting) {
+  package_builder quiet;
+  quiet.node(watched("Quiet", notes({"MAIN;", "--%PROPERTY x;"})));
+  print_outcome printed = print_into_string([&] { doit(quiet.pack, "h"); });
+  EXPECT_EQ(printed.failure, "#NO MAIN PRAGMA");
+  EXPECT_EQ(printed.text, "");
+
+  package_builder clash;
+  clash.function({false, id("f"), {}, seq<typed_ident>({{id("r"), int_type_exp()}})});
+  clash.node(watched("N", notes({"PROPERTY c;"})));
+  printed = print_into_string([&] { doit(clash.pack, "f"); });
+  EXPECT_EQ(printed.failure, "operator f already declared");
+  EXPECT_EQ(printed.text, "");
+  EXPECT_EQ(clash.pack.items.size(), 2u);
+  EXPECT_EQ(clash.pack.opers.find("f")->kind, func_oper);
+
+  package_builder twice;
+  node_def with_ok = watched("N", notes({"PROPERTY c;"}));
+  with_ok.locals = seq({var_flow("h_ok", bool_type_exp())});
+  twice.node(with_ok);
+  printed = print_into_string([&] { doit(twice.pack, "h"); });
+  EXPECT_EQ(printed.failure, "flow declared twice: h_ok");
+  EXPECT_EQ(printed.text, "");
+}
