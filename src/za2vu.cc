@@ -9,6 +9,7 @@
 #include <new>
 
 #include "errors.h"
+#include "flat.h"
 #include "mainArg.h"
 #include "output.h"
 #include "xzo.h"
@@ -39,7 +40,7 @@ void run_mode(const input_channel& input) {
   const package& pack = read(input).pack;
   if (main_arg::test_parse()) return;
   if (main_arg::simplify()) not_available("-simp");
-  if (main_arg::flat()) not_available("-flat");
+  if (main_arg::flat()) return flat_node_in_package(main_arg::flat_node(), pack);
   if (main_arg::cleanup()) not_available("-clean");
   if (main_arg::cleanall()) not_available("-cleanall");
   if (main_arg::kind2quelm()) not_available("-k2quelm");
