@@ -37,3 +37,16 @@ measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
 echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > /dev/null)"
 measure "za2vu (plain printing)" "$build/za2vu" "$input"
 measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"
+
+# Flattening of the largest node (the most bytes from "node" to "tel"), then
+# of the deep shapes of gen_deep.sh, whose throughput is given on their file.
+largest=$(awk '/^node /{name = $2; size = 0} {size += length($0) + 1}
+  /^tel/ && size > most {most = size; largest = name} END {print largest}' "$input")
+measure "za2vu -flat $largest" "$build/za2vu" -flat "$largest" "$input"
+(
+  deep=$build/deep.zo
+  "$root/bench/gen_deep.sh" 100000 > "$deep"
+  bytes=$(stat -c %s "$deep")
+  measure "za2vu -flat Nested (deep)" "$build/za2vu" -flat Nested "$deep"
+  measure "za2vu -flat Sum (deep)" "$build/za2vu" -flat Sum "$deep"
+)
