@@ -62,3 +62,16 @@ fi
 echo "deep shapes, 100000 levels:"
 "$root/bench/deep_simp.sh" "$build/za2vu"
 "$root/bench/k2quelm_deep.sh"
+
+# Flattening of the largest node (the most bytes from "node" to "tel"), then
+# of the deep shapes of gen_deep.sh, whose throughput is given on their file.
+largest=$(awk '/^node /{name = $2; size = 0} {size += length($0) + 1}
+  /^tel/ && size > most {most = size; largest = name} END {print largest}' "$input")
+measure "za2vu -flat $largest" "$build/za2vu" -flat "$largest" "$input"
+(
+  deep=$build/deep.zo
+  "$root/bench/gen_deep.sh" 100000 > "$deep"
+  bytes=$(stat -c %s "$deep")
+  measure "za2vu -flat Nested (deep)" "$build/za2vu" -flat Nested "$deep"
+  measure "za2vu -flat Sum (deep)" "$build/za2vu" -flat Sum "$deep"
+)

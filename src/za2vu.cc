@@ -9,6 +9,7 @@
 #include <new>
 
 #include "errors.h"
+#include "flat.h"
 #include "kind2Quelm.h"
 #include "mainArg.h"
 #include "output.h"
@@ -44,7 +45,10 @@ void run_mode(const input_channel& input) {
     simplify_package(pack);
     return;
   }
-  if (main_arg::flat()) not_available("-flat");
+  if (main_arg::flat()) {
+    flat_node_in_package(main_arg::flat_node(), pack);
+    return;
+  }
   if (main_arg::cleanup()) not_available("-clean");
   if (main_arg::cleanall()) not_available("-cleanall");
   if (main_arg::kind2quelm()) {
