@@ -4,7 +4,9 @@
 #include "flat.h"
 
 #include <charconv>
+#include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -21,9 +23,9 @@ namespace {
 class flattener {
  public:
   flattener(const package& pack, const node_def& node)
-      : environment_(get_env(pack, &node)) {}
+      : node_(node), environment_(get_env(pack, &node)) {}
 
-  const node_def* flat_this_node(const node_def& node);
+  const node_def* flat_this_node();
 
  private:
   void treat_equation(const def& equation);
@@ -34,6 +36,7 @@ class flattener {
   [[gnu::noinline]] const val_exp* create_equation_for(const val_exp* e);
   ident fresh_var_id();
 
+  const node_def& node_;
   std::unique_ptr<env> environment_;
   std::vector<def> new_equations_;
   std::vector<flow> new_locals_;
@@ -41,11 +44,11 @@ class flattener {
   std::uint64_t counter_ = 0;
 };
 
-const node_def* flattener::flat_this_node(const node_def& node) {
-  for (const def& equation : node.defs) treat_equation(equation);
-  std::vector<flow> locals(node.locals.begin(), node.locals.end());
+const node_def* flattener::flat_this_node() {
+  for (const def& equation : node_.defs) treat_equation(equation);
+  std::vector<flow> locals(node_.locals.begin(), node_.locals.end());
   locals.insert(locals.end(), new_locals_.begin(), new_locals_.end());
-  auto* flat = run_arena().make<node_def>(node);
+  auto* flat = run_arena().make<node_def>(node_);
   flat->defs = run_arena().copy(std::span<const def>(new_equations_));
   flat->locals = run_arena().copy(std::span<const flow>(locals));
   return flat;
@@ -123,7 +126,7 @@ ident flattener::fresh_var_id() {
 }  // namespace
 
 const node_def* flat_this_node(const package& pack, const node_def& node) {
-  return flattener(pack, node).flat_this_node(node);
+  return flattener(pack, node).flat_this_node();
 }
 
 // The given package stays as it is: the flattened node goes into a copy of
