@@ -37,3 +37,12 @@ measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
 echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > /dev/null)"
 measure "za2vu (plain printing)" "$build/za2vu" "$input"
 measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"
+measure "za2vu -clean" "$build/za2vu" -clean "$input"
+measure "za2vu -cleanall" "$build/za2vu" -cleanall "$input"
+
+# Cleanup along chains as long as the node: each must stay linear.
+for shape in asserts defs tuple; do
+  chain=$build/chain_$shape.zo
+  "$root/bench/gen_clean_chains.sh" "$shape" 100000 > "$chain"
+  measure "za2vu -clean, 100000 $shape" "$build/za2vu" -clean "$chain"
+done

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "cleanup.h"
 #include "errors.h"
 #include "mainArg.h"
 #include "output.h"
@@ -40,8 +41,16 @@ void run_mode(const input_channel& input) {
   if (main_arg::test_parse()) return;
   if (main_arg::simplify()) not_available("-simp");
   if (main_arg::flat()) not_available("-flat");
-  if (main_arg::cleanup()) not_available("-clean");
-  if (main_arg::cleanall()) not_available("-cleanall");
+  if (main_arg::cleanup()) {
+    set_cleanall(false);
+    cleanup_package(pack);
+    return;
+  }
+  if (main_arg::cleanall()) {
+    set_cleanall(true);
+    cleanup_package(pack);
+    return;
+  }
   if (main_arg::kind2quelm()) not_available("-k2quelm");
   dump_pack(pack);
 }
