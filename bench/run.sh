@@ -75,3 +75,12 @@ measure "za2vu -flat $largest" "$build/za2vu" -flat "$largest" "$input"
   measure "za2vu -flat Nested (deep)" "$build/za2vu" -flat Nested "$deep"
   measure "za2vu -flat Sum (deep)" "$build/za2vu" -flat Sum "$deep"
 )
+measure "za2vu -clean" "$build/za2vu" -clean "$input"
+measure "za2vu -cleanall" "$build/za2vu" -cleanall "$input"
+
+# Cleanup along chains as long as the node: each must stay linear.
+for shape in asserts defs tuple; do
+  chain=$build/chain_$shape.zo
+  "$root/bench/gen_clean_chains.sh" "$shape" 100000 > "$chain"
+  measure "za2vu -clean, 100000 $shape" "$build/za2vu" -clean "$chain"
+done

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "cleanup.h"
 #include "errors.h"
 #include "flat.h"
 #include "kind2Quelm.h"
@@ -28,10 +29,6 @@ input_channel open_input() {
   return {name, fd};
 }
 
-[[noreturn]] void not_available(const std::string& mode) {
-  throw Global_error{mode + " is not available in this version"};
-}
-
 // The mode chosen by the first setting that holds, in a fixed order. Every
 // mode after -tparse works on the package read.
 void run_mode(const input_channel& input) {
@@ -49,8 +46,16 @@ void run_mode(const input_channel& input) {
     flat_node_in_package(main_arg::flat_node(), pack);
     return;
   }
-  if (main_arg::cleanup()) not_available("-clean");
-  if (main_arg::cleanall()) not_available("-cleanall");
+  if (main_arg::cleanup()) {
+    set_cleanall(false);
+    cleanup_package(pack);
+    return;
+  }
+  if (main_arg::cleanall()) {
+    set_cleanall(true);
+    cleanup_package(pack);
+    return;
+  }
   if (main_arg::kind2quelm()) {
     kind2_quelm::doit(pack, *main_arg::kind2quelm());
     return;
