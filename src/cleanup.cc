@@ -63,8 +63,8 @@ class need_marking {
     propagate();
   }
 
-  // Marks, in order, what the assertions that name a needed variable need,
-  // until no further assertion becomes needed.
+  // Marks what every assertion naming a needed variable needs, until no
+  // further assertion becomes needed.
   void fix_assert() {
     for (std::uint32_t i = 0; i < asserts_.size(); ++i) put_assert_in_tab(i);
     propagate();
