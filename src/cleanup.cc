@@ -12,7 +12,9 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 #include "arena.h"
@@ -61,8 +63,8 @@ class need_marking {
     propagate();
   }
 
-  // Marks, in order, what the assertions that name a needed variable need,
-  // until no further assertion becomes needed.
+  // Marks what every assertion naming a needed variable needs, until no
+  // further assertion becomes needed.
   void fix_assert() {
     for (std::uint32_t i = 0; i < asserts_.size(); ++i) put_assert_in_tab(i);
     propagate();
@@ -155,14 +157,18 @@ need_marking& node_tables() {
   return tables;
 }
 
-// The items whose position passes the test, in order; the same span when all do.
+// The items whose position passes the test, in order; the same span when all
+// do, so that a node with nothing to erase costs no storage.
 template <typename T, typename Test>
 std::span<const T> kept(std::span<const T> items, Test keep) {
-  std::vector<T> kept_items;
-  for (std::size_t i = 0; i < items.size(); ++i)
-    if (keep(i)) kept_items.push_back(items[i]);
-  if (kept_items.size() == items.size()) return items;
-  return run_arena().copy(std::span<const T>(kept_items));
+  static_assert(std::is_trivially_destructible_v<T>);
+  std::size_t count = 0;
+  for (std::size_t i = 0; i < items.size(); ++i) count += keep(i) ? 1 : 0;
+  if (count == items.size()) return items;
+  T* kept_items = static_cast<T*>(run_arena().allocate(sizeof(T) * count));
+  for (std::size_t i = 0, next = 0; i < items.size(); ++i)
+    if (keep(i)) new (kept_items + next++) T(items[i]);
+  return {kept_items, count};
 }
 
 }  // namespace
