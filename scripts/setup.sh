@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the build has what it needs: a C++ compiler, CMake, Ninja, GNU
-# Bison and GoogleTest. Installs the missing ones through apt-get when run as
+# Bison and GoogleTest; with --tests, also groff, which checks the manual page. Installs the missing ones through apt-get when run as
 # root or with sudo; otherwise says exactly what to install, and fails.
 set -eu
 
@@ -10,6 +10,9 @@ command -v cmake > /dev/null || missing+=(cmake)
 command -v ninja > /dev/null || missing+=(ninja-build)
 command -v bison > /dev/null || missing+=(bison)
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
+if [ "${1:-}" = --tests ]; then
+  command -v groff > /dev/null || missing+=(groff-base)
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 
 echo "za2vu: the build needs these Debian packages: ${missing[*]}" >&2

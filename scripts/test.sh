@@ -12,7 +12,7 @@ if [ "${1:-}" = --sanitize ]; then
   export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
   export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 fi
-"$root/scripts/setup.sh"
+"$root/scripts/setup.sh" --tests
 cmake -S "$root" -B "$build" -G Ninja "${options[@]}" > /dev/null
 ninja -C "$build"
 (cd "$build" && ctest --output-on-failure -j "$(nproc)")
