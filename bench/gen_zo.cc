@@ -1,23 +1,23 @@
-// Writes a zo program of about the requested size on standard output: types,
-// constants, functions and nodes whose bodies mix every operator, comments
-// and annotations, so that every mode has realistic work to do.
-#include <cstdarg>
+// Writes a zo program of about the requested size on standard output, with the
+// mix of a real one: external, alias and structure types,
+// constants, function interfaces (one unsafe), then nodes of 20 to 80
+// equations over int, real and Boolean flows, with aliases, clocked locals
+// (`when`/`current`), `pre`, `->`, `if`, calls of functions and of earlier
+// nodes (tuple equations), structure values and fields, assertions, property
+// annotations and every comment form. Every mode accepts the program: a field
+// is read only as a whole right side, where no user mode needs its type. Nodes
+// named P<k> use neither tuples nor fields, so that `-flat` accepts them too.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 namespace {
 
 std::uint64_t state = 88172645463325252ULL;
+std::string text;
 long long written = 0;
-
-[[gnu::format(printf, 1, 2)]] void out(const char* format, ...) {
-  va_list arguments;
-  va_start(arguments, format);
-  written += std::vprintf(format, arguments);
-  va_end(arguments);
-}
 
 unsigned pick(unsigned bound) {
   state ^= state << 13;
@@ -26,78 +26,206 @@ unsigned pick(unsigned bound) {
   return static_cast<unsigned>(state % bound);
 }
 
-std::string int_expression(int depth, int node);
-
-std::string int_leaf(int node) {
-  switch (pick(4)) {
-    case 0: return std::to_string(pick(1000));
-    case 1: return "k" + std::to_string(node % 50);
-    default: return "x" + std::to_string(pick(4)) + "_" + std::to_string(node);
-  }
+void emit() {
+  std::fwrite(text.data(), 1, text.size(), stdout);
+  written += static_cast<long long>(text.size());
+  text.clear();
 }
 
-std::string divisor(int node) {
-  return pick(2) == 0 ? std::to_string(1 + pick(999))
-                      : "x" + std::to_string(pick(4)) + "_" + std::to_string(node);
+// The flows a node has defined so far, by type: an equation reads only
+// these (or anything under `pre`), so that no definition is cyclic.
+struct flows {
+  std::vector<std::string> ints{"x0", "x1"};
+  std::vector<std::string> reals{"r0"};
+  std::vector<std::string> bools{"c"};
+};
+
+const std::string& any(const std::vector<std::string>& names) {
+  return names[pick(static_cast<unsigned>(names.size()))];
 }
 
-std::string int_expression(int depth, int node) {
-  if (depth == 0) return int_leaf(node);
-  static const char* const operators[] = {"+", "-", "*", "div", "mod"};
-  switch (pick(6)) {
-    case 0: return "pre " + int_expression(depth - 1, node);
-    case 1: return "(" + int_expression(depth - 1, node) + ")";
-    case 2:
-      // Parenthesised, so that an inner `if` does not take the comparison into
-      // its else branch: the program stays well typed for the user modes.
-      return "if (" + int_expression(depth - 1, node) + ") > " + int_leaf(node) +
-             " then " + int_expression(depth - 1, node) + " else " + int_leaf(node);
-    default: {
-      // A divisor is a name or a literal other than 0, so that constant
-      // folding never meets a zero divisor.
-      const char* op = operators[pick(5)];
-      bool divides = op[0] == 'd' || op[0] == 'm';
-      return int_expression(depth - 1, node) + " " + op + " " +
-             (divides ? divisor(node) : int_expression(depth - 1, node));
+std::string number(unsigned bound) { return std::to_string(pick(bound)); }
+
+// A divisor is never 0: a literal from 1 on, or a constant k1 to k49 (k0 is 0).
+std::string divisor() {
+  return pick(2) == 0 ? std::to_string(1 + pick(99)) : "k" + std::to_string(1 + pick(49));
+}
+
+std::string int_expression(const flows& known, int depth) {
+  if (depth == 0) {
+    switch (pick(5)) {
+      case 0: return number(1000);
+      case 1: return "k" + number(50);
+      default: return any(known.ints);
     }
   }
+  static const char* const operators[] = {"+", "-", "*", "+", "-"};
+  switch (pick(8)) {
+    case 0: return "pre " + any(known.ints);
+    case 1: return "(" + int_expression(known, depth - 1) + ")";
+    case 2: return "-" + any(known.ints);
+    case 3:
+      return int_expression(known, depth - 1) + (pick(2) ? " div " : " mod ") + divisor();
+    default:
+      return int_expression(known, depth - 1) + " " + operators[pick(5)] + " " +
+             int_expression(known, depth - 1);
+  }
 }
 
+std::string bool_expression(const flows& known) {
+  switch (pick(4)) {
+    case 0:
+      return any(known.ints) + " > " + any(known.ints) + " and not " + any(known.bools);
+    case 1:
+      return "(" + any(known.ints) + " <> " + any(known.ints) + ") xor (" +
+             any(known.reals) + " > 0.5)";
+    case 2:
+      return "true and (" + any(known.bools) + " or false) => not not " +
+             any(known.bools);
+    default:
+      return "false -> pre " + any(known.bools) + " or " + any(known.ints) + " <= k7";
+  }
+}
+
+std::string real_expression(const flows& known) {
+  switch (pick(3)) {
+    case 0: return "real " + any(known.ints) + " * 2.5 + " + any(known.reals) + " / 4.0";
+    case 1: return "0.0 -> pre " + any(known.reals) + " - 1.0e-3";
+    default: return "if " + any(known.bools) + " then " + any(known.reals) + " else RATE";
+  }
+}
+
+// One node: its declarations are known only once its equations are drawn, so
+// the body is written first into `body` and the locals after it.
 void node(int index) {
-  std::string n = std::to_string(index);
-  out("(* node %d: a counter with %s *)\n", index, "four inputs");
-  out("node N%d (x0_%s, x1_%s : int; x2_%s, x3_%s : int; c_%s : bool)\n", index,
-      n.c_str(), n.c_str(), n.c_str(), n.c_str(), n.c_str());
-  out("returns (y_%s : int; b_%s : bool);\nvar\n  v_%s, a_%s : int;\n  r_%s : real;\n",
-      n.c_str(), n.c_str(), n.c_str(), n.c_str(), n.c_str());
-  out("  h_%s : int when c_%s;\n  g_%s : int;\n  e_%s : bool;\nlet\n", n.c_str(),
-      n.c_str(), n.c_str(), n.c_str());
-  out("  --%%PROPERTY b_%s;\n", n.c_str());
-  out("  assert x0_%s >= 0 and not c_%s or x1_%s < 100;\n", n.c_str(), n.c_str(),
-      n.c_str());
-  out("  v_%s = 0 -> %s;\n", n.c_str(), int_expression(3, index).c_str());
-  out("  a_%s = v_%s;\n", n.c_str(), n.c_str());
-  out("  h_%s = (a_%s + k3) when c_%s;\n", n.c_str(), n.c_str(), n.c_str());
-  out("  g_%s = if c_%s then current h_%s else 0 * x1_%s;\n", n.c_str(), n.c_str(),
-      n.c_str(), n.c_str());
-  out("  e_%s = true and (c_%s or false) => not not c_%s;\n", n.c_str(), n.c_str(),
-      n.c_str());
-  out("  y_%s = F%d(a_%s, %s);\n", n.c_str(), index % 20, n.c_str(),
-      int_expression(2, index).c_str());
-  out("  r_%s = real v_%s * 2.5 + 1.0e-3; -- scaled\n", n.c_str(), n.c_str());
-  out("  b_%s = (y_%s <> v_%s) xor (r_%s > 0.5);\n", n.c_str(), n.c_str(), n.c_str(),
-      n.c_str());
-  out("tel\n\n");
+  const bool plain = index % 2 == 0;
+  const std::string name = (plain ? "P" : "N") + std::to_string(index);
+  flows known;
+  std::string locals, body;
+  int local_count = 0;
+  auto define = [&](std::vector<std::string>& names, const char* prefix,
+                    const std::string& type) {
+    std::string local = prefix + std::to_string(local_count++);
+    locals += "  " + local + " : " + type + ";\n";
+    names.push_back(local);
+    return local;
+  };
+  auto equation = [&](const std::string& left, const std::string& right) {
+    body += "  " + left + " = " + right + ";\n";
+  };
+
+  body += "  --%PROPERTY ok or not c;\n";
+  body += "  assert x0 >= 0 and not c or x1 < 100;\n";
+  const int equations = 20 + static_cast<int>(pick(61));
+  for (int count = 0; count < equations; ++count) {
+    switch (pick(plain ? 10 : 12)) {
+      case 0: {
+        std::string right = int_expression(known, 3);
+        equation(define(known.ints, "v", pick(3) ? "int" : "Count"), right);
+        break;
+      }
+      case 1: {
+        std::string local = "v" + std::to_string(local_count);
+        std::string right = "0 -> pre " + local + " + " + int_expression(known, 1);
+        equation(define(known.ints, "v", "int"), right);
+        break;
+      }
+      case 2: {
+        std::string right = any(known.ints);
+        equation(define(known.ints, "a", "int"), right);
+        break;
+      }
+      case 3: {
+        std::string right = "if " + any(known.bools) + " then " +
+                            int_expression(known, 1) + " else " + any(known.ints);
+        equation(define(known.ints, "v", "int"), right);
+        break;
+      }
+      case 4: {
+        std::string right = real_expression(known);
+        equation(define(known.reals, "w", "real"), right);
+        break;
+      }
+      case 5: {
+        std::string right = bool_expression(known);
+        equation(define(known.bools, "b", "bool"), right);
+        break;
+      }
+      case 6: {
+        std::string right = "F" + number(20) + "(" + any(known.ints) + ", " +
+                            int_expression(known, 1) + ")";
+        equation(define(known.ints, "v", "int"), right);
+        break;
+      }
+      case 7: {
+        std::string sampled = "(" + any(known.ints) + " + k3) when c";
+        std::vector<std::string> clocked;
+        std::string held = define(clocked, "h", "int when c");
+        equation(held, sampled);
+        equation(define(known.ints, "g", "int"), "if c then current " + held + " else 0");
+        break;
+      }
+      case 8: {
+        std::vector<std::string> handles;
+        std::string handle = define(handles, "hd", "Handle");
+        equation(handle, "Open(" + any(known.ints) + ")");
+        equation(define(known.ints, "v", "int"), "Size(" + handle + ") + 1");
+        break;
+      }
+      case 9:
+        body += pick(2) ? "  assert " + any(known.ints) + " <> k5;\n"
+                        : "  /* a step of the computation */\n";
+        break;
+      case 10: {
+        if (index == 0) break;
+        const int called = static_cast<int>(pick(static_cast<unsigned>(index)));
+        std::string callee = (called % 2 == 0 ? "P" : "N") + std::to_string(called);
+        std::string arguments = any(known.ints) + ", " + any(known.ints) + ", " +
+                                any(known.reals) + ", " + any(known.bools);
+        std::string outputs = define(known.ints, "t", "int");
+        outputs += ", " + define(known.reals, "t", "real");
+        outputs += ", " + define(known.bools, "t", "bool");
+        body += "  " + outputs + " = " + callee + "(" + arguments + "); -- a call\n";
+        break;
+      }
+      default: {
+        std::vector<std::string> pairs;
+        std::string pair = define(pairs, "s", "Pair");
+        equation(pair, "Pair { first = " + any(known.ints) +
+                           "; second = " + any(known.reals) + " }");
+        equation(define(known.ints, "v", "int"), pair + ".first");
+        break;
+      }
+    }
+  }
+  equation("y", known.ints.back());
+  equation("z", known.reals.back());
+  equation("ok", known.bools.back());
+
+  text += "(* node " + std::to_string(index) + ": " + std::to_string(equations) +
+          " steps *)\n";
+  text += "node " + name + " (x0, x1 : int; r0 : real; c : bool)\n";
+  text += "returns (y : int; z : real; ok : bool);\n";
+  if (!locals.empty()) text += "var\n" + locals;
+  text += "let\n" + body + "tel\n\n";
+  emit();
 }
 
 }  // namespace
 
 int main(int argc, char* argv[]) {
   long long target = argc > 1 ? std::atoll(argv[1]) : 50'000'000;
-  out("type Pair = struct {first : int; second : real};\n");
-  for (int k = 0; k < 50; ++k) out("const k%d : int = %d;\n", k, k * 7);
+  text += "-- generated zo program\n";
+  text += "type Handle;\ntype Count = int;\n";
+  text += "type Pair = struct {first : int; second : real};\n";
+  text += "const RATE = 0.5;\n";
+  for (int k = 0; k < 50; ++k)
+    text += "const k" + std::to_string(k) + " : int = " + std::to_string(k * 7) + ";\n";
   for (int f = 0; f < 20; ++f)
-    out("function F%d (a : int; b : int) returns (r : int);\n", f);
+    text += "function F" + std::to_string(f) + " (a : int; b : int) returns (r : int);\n";
+  text += "function Open (n : int) returns (h : Handle);\n";
+  text += "unsafe function Size (h : Handle) returns (n : int);\n\n";
+  emit();
   for (int index = 0; written < target; ++index) node(index);
   return 0;
 }
