@@ -1,86 +1,96 @@
 #!/usr/bin/env bash
-# Builds the optimised program and the benchmark tools, generates a zo file of
-# about 50 MB, and times every mode on it. Not part of the test suite.
-set -eu
+# The benchmark suite: builds the optimised program and the generator, makes
+# zo programs of 10 MB and 50 MB of the generator's realistic mix, and prints
+# one Markdown table row per mode, beside `cat` and `wc -w` on the same files:
+# best-of-three seconds and MB/s on 50 MB, instructions per input byte on
+# 10 MB (callgrind: repeatable on a busy machine), peak memory as a multiple
+# of the input, and the growth of time and memory from 10 MB to 50 MB (5.0
+# is linear). Then the deep shapes. Not part of the test suite.
+# Usage: bench/run.sh [--no-callgrind]
+set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-bench
-size=${1:-50000000}
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
-ninja -C "$build" za2vu lex_bench print_bench gen_zo > /dev/null
-input=$build/bench.zo
-[ -f "$input" ] && [ "$(stat -c %s "$input")" -ge "$size" ] || "$build/bench/gen_zo" "$size" > "$input"
-bytes=$(stat -c %s "$input")
-echo "input: $input, $bytes bytes"
+ninja -C "$build" za2vu gen_zo > /dev/null
+za2vu=$build/za2vu
+callgrind=yes
+if [ "${1:-}" = --no-callgrind ] || ! command -v valgrind > /dev/null; then callgrind=no; fi
 
-# Runs the command three times, reporting the best wall time, its throughput
-# and the peak memory: on a shared machine the best run is the least disturbed.
-measure() {
-  local label=$1
-  shift
-  local report best=""
-  for run in 1 2 3; do
+small=$build/bench-10mb.zo
+large=$build/bench-50mb.zo
+[ -s "$small" ] || "$build/bench/gen_zo" 10000000 > "$small"
+[ -s "$large" ] || "$build/bench/gen_zo" 50000000 > "$large"
+
+# The largest flattenable node (P<k>, most bytes from "node" to "tel").
+largest_node() {
+  awk '/^node P/ { name = $2; size = 0 } { size += length($0) + 1 }
+    /^tel/ && name != "" && size > most { most = size; largest = name }
+    /^tel/ { name = "" } END { print largest }' "$1"
+}
+
+# "seconds peak-KB" of the best of three runs: on a shared machine the best
+# run is the least disturbed. The command's arguments end with the input.
+best_run() {
+  local best="" report
+  for _ in 1 2 3; do
     report=$( { /usr/bin/time -f '%e %M' "$@" > /dev/null; } 2>&1 | tail -1)
     if [ -z "$best" ] || awk -v a="${report% *}" -v b="${best% *}" 'BEGIN { exit !(a < b) }'; then
       best=$report
     fi
   done
-  local seconds=${best% *} kilobytes=${best#* }
-  awk -v l="$label" -v s="$seconds" -v k="$kilobytes" -v b="$bytes" 'BEGIN {
-    printf "%-28s %7.2f s %8.1f MB/s   peak %6.0f MB (%.1f x input)\n",
-           l, s, (s > 0 ? b / 1e6 / s : 0), k / 1024, k * 1024 / b }'
+  echo "$best"
 }
 
-echo "lexer alone:                 $("$build/bench/lex_bench" "$input")"
-measure "wc -w (for comparison)" wc -w "$input"
-measure "za2vu -tlex" "$build/za2vu" -tlex "$input"
-measure "za2vu -tparse" "$build/za2vu" -tparse "$input"
-echo "writer alone:                $("$build/bench/print_bench" "$input" 2>&1 > /dev/null)"
-measure "za2vu (plain printing)" "$build/za2vu" "$input"
-measure "za2vu -usrint -usrreal -usrbool" "$build/za2vu" -usrint -usrreal -usrbool "$input"
-measure "za2vu -simp" "$build/za2vu" -simp "$input"
-measure "za2vu -k2quelm check" "$build/za2vu" -k2quelm check "$input"
+instructions() {
+  [ "$callgrind" = yes ] || { echo 0; return; }
+  valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 > /dev/null |
+    awk '/refs:/ { gsub(",", "", $NF); print $NF }'
+}
 
-# Instructions per input byte, which a busy machine does not disturb, on a
-# 10 MB file of the same mix.
-if command -v valgrind > /dev/null; then
-  small=$build/bench-10mb.zo
-  [ -f "$small" ] || "$build/bench/gen_zo" 10000000 > "$small"
-  small_bytes=$(stat -c %s "$small")
-  instructions() {
-    local label=$1
-    shift
-    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 > /dev/null |
-      awk -v l="$label" -v b="$small_bytes" '/refs:/ { gsub(",", "", $NF);
-        printf "%-28s %7.1f instructions per byte\n", l, $NF / b }'
-  }
-  instructions "wc -w (for comparison)" wc -w "$small"
-  instructions "za2vu (plain printing)" "$build/za2vu" "$small"
-  instructions "za2vu -simp" "$build/za2vu" -simp "$small"
-  instructions "za2vu -k2quelm check" "$build/za2vu" -k2quelm check "$small"
-fi
+small_node=$(largest_node "$small")
+large_node=$(largest_node "$large")
+small_bytes=$(stat -c %s "$small")
+large_bytes=$(stat -c %s "$large")
+wc_instructions=$(instructions wc -w "$small")
+echo "inputs: $small_bytes and $large_bytes bytes; $(nproc) cores, $(uname -m)," \
+  "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+echo
+echo "| mode | s, 50 MB | MB/s | instr/byte | × wc -w instr | × wc -w time | peak × input | time 10→50 | memory 10→50 |"
+echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|"
+wc_seconds=""
 
+# One row: the label, then the command without its input file. A mode that
+# needs a node name takes it from the file through a placeholder NODE.
+row() {
+  local label=$1
+  shift
+  local on_small=("${@/NODE/$small_node}") on_large=("${@/NODE/$large_node}")
+  local small_run large_run count
+  small_run=$(best_run "${on_small[@]}" "$small")
+  large_run=$(best_run "${on_large[@]}" "$large")
+  count=$(instructions "${on_small[@]}" "$small")
+  [ -n "$wc_seconds" ] || wc_seconds=${large_run% *}
+  awk -v l="$label" -v s1="${small_run% *}" -v k1="${small_run#* }" \
+    -v s5="${large_run% *}" -v k5="${large_run#* }" -v b1="$small_bytes" -v b5="$large_bytes" \
+    -v i="$count" -v wi="$wc_instructions" -v ws="$wc_seconds" 'BEGIN {
+      printf "| %s | %.2f | %.0f | %.1f | %.2f | %.1f | %.2f | %.1f | %.1f |\n", l, s5,
+        (s5 > 0 ? b5 / 1e6 / s5 : 0), i / b1, (wi > 0 ? i / wi : 0), (ws > 0 ? s5 / ws : 0),
+        k5 * 1024 / b5, (s1 > 0 ? s5 / s1 : 0), k5 / k1 }'
+}
+
+row "wc -w" wc -w
+row "cat" cat
+row "-tlex" "$za2vu" -tlex
+row "-tparse" "$za2vu" -tparse
+row "plain printing" "$za2vu"
+row "-usrint -usrreal -usrbool" "$za2vu" -usrint -usrreal -usrbool
+row "-simp" "$za2vu" -simp
+row "-flat (largest node)" "$za2vu" -flat NODE
+row "-clean" "$za2vu" -clean
+row "-cleanall" "$za2vu" -cleanall
+row "-k2quelm check" "$za2vu" -k2quelm check
+
+echo
 echo "deep shapes, 100000 levels:"
-"$root/bench/deep_simp.sh" "$build/za2vu"
+"$root/bench/deep_simp.sh" "$za2vu"
 "$root/bench/k2quelm_deep.sh"
-
-# Flattening of the largest node (the most bytes from "node" to "tel"), then
-# of the deep shapes of gen_deep.sh, whose throughput is given on their file.
-largest=$(awk '/^node /{name = $2; size = 0} {size += length($0) + 1}
-  /^tel/ && size > most {most = size; largest = name} END {print largest}' "$input")
-measure "za2vu -flat $largest" "$build/za2vu" -flat "$largest" "$input"
-(
-  deep=$build/deep.zo
-  "$root/bench/gen_deep.sh" 100000 > "$deep"
-  bytes=$(stat -c %s "$deep")
-  measure "za2vu -flat Nested (deep)" "$build/za2vu" -flat Nested "$deep"
-  measure "za2vu -flat Sum (deep)" "$build/za2vu" -flat Sum "$deep"
-)
-measure "za2vu -clean" "$build/za2vu" -clean "$input"
-measure "za2vu -cleanall" "$build/za2vu" -cleanall "$input"
-
-# Cleanup along chains as long as the node: each must stay linear.
-for shape in asserts defs tuple; do
-  chain=$build/chain_$shape.zo
-  "$root/bench/gen_clean_chains.sh" "$shape" 100000 > "$chain"
-  measure "za2vu -clean, 100000 $shape" "$build/za2vu" -clean "$chain"
-done

@@ -18,8 +18,19 @@ std::span<const val_exp* const> operands_of(exp_list items) {
 
 }  // namespace
 
-const val_exp* leaf_exp(exp_kind kind, ident text) {
-  return make_val_exp(named_nature(kind, text), {});
+const val_exp* leaf_table::leaf(exp_kind kind, const lexeme& token) {
+  if (const val_exp* const* shared = leaves_.find(token.str)) return *shared;
+  ident text = make_text(run_arena(), token.str);
+  const val_exp* made = make_val_exp(named_nature(kind, text), {});
+  leaves_.try_emplace(text->text(), made);
+  return made;
+}
+
+const left* leaf_table::left_id(const lexeme& token) {
+  if (const left* const* shared = lefts_.find(token.str)) return *shared;
+  const left* made = left_id_of(leaf(nat_ident, token)->name());
+  lefts_.try_emplace(made->name->text(), made);
+  return made;
 }
 
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand) {

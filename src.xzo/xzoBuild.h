@@ -4,6 +4,8 @@
 // their construct keeps them.
 #pragma once
 
+#include "flat_map.h"
+#include "lexeme.h"
 #include "scratch_list.h"
 #include "xzoAst.h"
 
@@ -12,8 +14,29 @@ using exp_list = scratch_list<const val_exp*>;
 // ---------------------------------------------------------------------------
 // Expressions
 
-/// A leaf whose payload is a text: a literal or a name.
-const val_exp* leaf_exp(exp_kind kind, ident text);
+/// The leaves of one parse that nothing asks the position of, shared: one
+/// expression leaf per kind and text (names and literals), one left-hand
+/// variable per name. A large program names the same few flows and constants
+/// over and over; sharing makes its leaves cost a table entry per distinct
+/// text instead of a node and a text per occurrence.
+class leaf_table {
+ public:
+  /// The expression leaf of kind `kind` (a name, an integer or a real
+  /// literal) with the token's text.
+  const val_exp* leaf(exp_kind kind, const lexeme& token);
+
+  /// The left-hand side that is the variable named by the token.
+  const left* left_id(const lexeme& token);
+
+ private:
+  template <typename T>
+  using by_text = flat_map<std::string_view, const T*, short_text_hash>;
+
+  // Names, integer and real literals never have the same text.
+  by_text<val_exp> leaves_;
+  by_text<left> lefts_;
+};
+
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand);
 const val_exp* binary_exp(exp_kind kind, const val_exp* left, const val_exp* right);
 const val_exp* if_exp(const val_exp* condition, const val_exp* then_branch,

@@ -178,10 +178,19 @@ TEST(Parser, BuildsListsCallsAndStructureValues) {
   EXPECT_EQ(exp_syntax_error_at("T { a = 1; }"), "}");
 }
 
-TEST(Parser, RegistersLiteralTextsWithTheirPositions) {
-  const val_exp* sum = exp_of_string("x + 12");
-  EXPECT_EQ(store_get(run_positions(), sum->op(0)->name()).str, "x");
-  EXPECT_EQ(store_get(run_positions(), sum->op(1)->name()).str, "12");
+// One node per leaf text in a reading, whatever the kind; a declared name
+// keeps its own position.
+TEST(Parser, SharesTheLeavesOfOneReading) {
+  const val_exp* e = exp_of_string("(x + 1) * (x + 1.0) - (1 + x1)");
+  const val_exp* left = e->op(0)->op(0);
+  const val_exp* right = e->op(0)->op(1);
+  EXPECT_EQ(left->op(0), right->op(0));
+  EXPECT_EQ(left->op(1), e->op(1)->op(0));
+  EXPECT_NE(left->op(1), right->op(1));
+  EXPECT_EQ(right->op(1)->kind(), nat_rconst);
+  EXPECT_EQ(e->op(1)->op(1)->name()->text(), "x1");
+  EXPECT_EQ(exp_text("(x + 1) * (x + 1.0) - (1 + x1)"),
+            "(- (* (+ x 1) (+ x 1.0)) (+ 1 x1))");
 }
 
 TEST(Parser, RejectsAnExpressionNotFollowedByTheEnd) {
