@@ -35,9 +35,9 @@ void emit() {
 // The flows a node has defined so far, by type: an equation reads only
 // these (or anything under `pre`), so that no definition is cyclic.
 struct flows {
-  std::vector<std::string> ints{"x0", "x1"};
-  std::vector<std::string> reals{"r0"};
-  std::vector<std::string> bools{"c"};
+  std::vector<std::string> ints{"speed", "limit"};
+  std::vector<std::string> reals{"gain"};
+  std::vector<std::string> bools{"enable"};
 };
 
 const std::string& any(const std::vector<std::string>& names) {
@@ -114,62 +114,63 @@ void node(int index) {
     body += "  " + left + " = " + right + ";\n";
   };
 
-  body += "  --%PROPERTY ok or not c;\n";
-  body += "  assert x0 >= 0 and not c or x1 < 100;\n";
+  body += "  --%PROPERTY ok or not enable;\n";
+  body += "  assert speed >= 0 and not enable or limit < 100;\n";
   const int equations = 20 + static_cast<int>(pick(61));
   for (int count = 0; count < equations; ++count) {
     switch (pick(plain ? 10 : 12)) {
       case 0: {
         std::string right = int_expression(known, 3);
-        equation(define(known.ints, "v", pick(3) ? "int" : "Count"), right);
+        equation(define(known.ints, "count_", pick(3) ? "int" : "Count"), right);
         break;
       }
       case 1: {
-        std::string local = "v" + std::to_string(local_count);
+        std::string local = "count_" + std::to_string(local_count);
         std::string right = "0 -> pre " + local + " + " + int_expression(known, 1);
-        equation(define(known.ints, "v", "int"), right);
+        equation(define(known.ints, "count_", "int"), right);
         break;
       }
       case 2: {
         std::string right = any(known.ints);
-        equation(define(known.ints, "a", "int"), right);
+        equation(define(known.ints, "alias_", "int"), right);
         break;
       }
       case 3: {
         std::string right = "if " + any(known.bools) + " then " +
                             int_expression(known, 1) + " else " + any(known.ints);
-        equation(define(known.ints, "v", "int"), right);
+        equation(define(known.ints, "count_", "int"), right);
         break;
       }
       case 4: {
         std::string right = real_expression(known);
-        equation(define(known.reals, "w", "real"), right);
+        equation(define(known.reals, "ratio_", "real"), right);
         break;
       }
       case 5: {
         std::string right = bool_expression(known);
-        equation(define(known.bools, "b", "bool"), right);
+        equation(define(known.bools, "ready_", "bool"), right);
         break;
       }
       case 6: {
         std::string right = "F" + number(20) + "(" + any(known.ints) + ", " +
                             int_expression(known, 1) + ")";
-        equation(define(known.ints, "v", "int"), right);
+        equation(define(known.ints, "count_", "int"), right);
         break;
       }
       case 7: {
-        std::string sampled = "(" + any(known.ints) + " + k3) when c";
+        std::string sampled = "(" + any(known.ints) + " + k3) when enable";
         std::vector<std::string> clocked;
-        std::string held = define(clocked, "h", "int when c");
+        std::string held = define(clocked, "held_", "int when enable");
         equation(held, sampled);
-        equation(define(known.ints, "g", "int"), "if c then current " + held + " else 0");
+        equation(define(known.ints, "sample_", "int"),
+                 "if enable then current " + held + " else 0");
         break;
       }
       case 8: {
         std::vector<std::string> handles;
-        std::string handle = define(handles, "hd", "Handle");
+        std::string handle = define(handles, "handle_", "Handle");
         equation(handle, "Open(" + any(known.ints) + ")");
-        equation(define(known.ints, "v", "int"), "Size(" + handle + ") + 1");
+        equation(define(known.ints, "count_", "int"), "Size(" + handle + ") + 1");
         break;
       }
       case 9:
@@ -182,30 +183,30 @@ void node(int index) {
         std::string callee = (called % 2 == 0 ? "P" : "N") + std::to_string(called);
         std::string arguments = any(known.ints) + ", " + any(known.ints) + ", " +
                                 any(known.reals) + ", " + any(known.bools);
-        std::string outputs = define(known.ints, "t", "int");
-        outputs += ", " + define(known.reals, "t", "real");
-        outputs += ", " + define(known.bools, "t", "bool");
+        std::string outputs = define(known.ints, "result_", "int");
+        outputs += ", " + define(known.reals, "result_", "real");
+        outputs += ", " + define(known.bools, "result_", "bool");
         body += "  " + outputs + " = " + callee + "(" + arguments + "); -- a call\n";
         break;
       }
       default: {
         std::vector<std::string> pairs;
-        std::string pair = define(pairs, "s", "Pair");
+        std::string pair = define(pairs, "pair_", "Pair");
         equation(pair, "Pair { first = " + any(known.ints) +
                            "; second = " + any(known.reals) + " }");
-        equation(define(known.ints, "v", "int"), pair + ".first");
+        equation(define(known.ints, "count_", "int"), pair + ".first");
         break;
       }
     }
   }
-  equation("y", known.ints.back());
-  equation("z", known.reals.back());
+  equation("total", known.ints.back());
+  equation("level", known.reals.back());
   equation("ok", known.bools.back());
 
   text += "(* node " + std::to_string(index) + ": " + std::to_string(equations) +
           " steps *)\n";
-  text += "node " + name + " (x0, x1 : int; r0 : real; c : bool)\n";
-  text += "returns (y : int; z : real; ok : bool);\n";
+  text += "node " + name + " (speed, limit : int; gain : real; enable : bool)\n";
+  text += "returns (total : int; level : real; ok : bool);\n";
   if (!locals.empty()) text += "var\n" + locals;
   text += "let\n" + body + "tel\n\n";
   emit();
