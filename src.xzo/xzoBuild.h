@@ -15,8 +15,8 @@ using exp_list = scratch_list<const val_exp*>;
 // Expressions
 
 /// The leaves of one parse that nothing asks the position of, shared: one
-/// expression leaf per kind and text (names and literals), one left-hand
-/// variable per name. A large program names the same few flows and constants
+/// expression leaf per text (names and literals), one left-hand variable per
+/// name. A large program names the same few flows and constants
 /// over and over; sharing makes its leaves cost a table entry per distinct
 /// text instead of a node and a text per occurrence.
 class leaf_table {
