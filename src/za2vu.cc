@@ -109,7 +109,9 @@ struct run_request {
 
 // Every module may recurse over trees as deep as the input nests, so the work
 // runs on a thread whose stack holds 100000 levels and more; the main thread
-// only waits for it.
+// only waits for it. Without that stack (an address-space limit leaves no room
+// for it) the work does not start: on the main thread's small stack a deep
+// input would overflow it.
 constexpr std::size_t work_stack_size = std::size_t{2} << 30;
 
 void* run_on_worker(void* request) {
@@ -127,8 +129,8 @@ int main(int argc, char* argv[]) {
   if (pthread_attr_init(&attributes) != 0 ||
       pthread_attr_setstacksize(&attributes, work_stack_size) != 0 ||
       pthread_create(&worker, &attributes, run_on_worker, &request) != 0) {
-    run_on_worker(&request);
-    return request.status;
+    print_fatal_error("Out_of_memory", "no room for the work stack");
+    return 2;
   }
   pthread_join(worker, nullptr);
   return request.status;
