@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "stack_room.h"
 #include "xzoTyping.h"
 #include "xzoTypingEnv.h"
 
@@ -151,6 +152,7 @@ bool same_clock(flow_clock a, flow_clock b) {
 // nested in it instead of typing each: a tuple nested n deep would otherwise
 // keep a list for every level, n * n / 2 types in all.
 void append_tuple_types(const env& environment, const val_exp* tuple, type_list& types) {
+  stack_room::check();
   for (const val_exp* operand : tuple->ops()) {
     if (operand->kind() == nat_tuple && environment.exp_types.find(operand) == nullptr) {
       append_tuple_types(environment, operand, types);
@@ -186,6 +188,7 @@ const type_list& exp_type(const env& environment, const val_exp* e) {
     default: break;
   }
   if (const type_list* const* known = environment.exp_types.find(e)) return **known;
+  stack_room::check();
   if (e->kind() == nat_tuple) return type_of_tuple(environment, e);
   std::span<const val_exp* const> ops = e->ops();
   if (ops.size() <= 3) {
@@ -218,6 +221,7 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
     default: break;
   }
   if (const flow_clock* known = environment.exp_clocks.find(e)) return *known;
+  stack_room::check();
   std::size_t count = 0;
   flow_clock first = nullptr;
   bool same = true;

@@ -15,6 +15,7 @@
 #include "mainArg.h"
 #include "output.h"
 #include "simplify.h"
+#include "stack_room.h"
 #include "xzo.h"
 #include "xzoDump.h"
 #include "xzoUsrOps.h"
@@ -114,8 +115,20 @@ struct run_request {
 // input would overflow it.
 constexpr std::size_t work_stack_size = std::size_t{2} << 30;
 
+// What the deepest recursion leaves below itself: room for the calls that do
+// not recurse, for unwinding and for printing the diagnostic.
+constexpr std::size_t stack_margin = std::size_t{16} << 20;
+
 void* run_on_worker(void* request) {
   auto* work = static_cast<run_request*>(request);
+  pthread_attr_t attributes;
+  void* lowest = nullptr;
+  std::size_t size = 0;
+  if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+    if (pthread_attr_getstack(&attributes, &lowest, &size) == 0 && size > stack_margin)
+      stack_room::keep_above(lowest, stack_margin);
+    pthread_attr_destroy(&attributes);
+  }
   work->status = run(work->argc, work->argv);
   return nullptr;
 }

@@ -154,7 +154,7 @@ TEST_F(UsrOps, AnOperandTypingCannotTypeStopsThePrint) {
 
 TEST_F(UsrOps, ADeepTupleIsTypedOnceNotOnceForEveryLevelAroundIt) {
   usr_modes modes(true, false, false);
-  constexpr int levels = 3000;
+  constexpr int levels = 1000;
   auto nested = [](const val_exp* last) {
     for (int level = 0; level < levels; ++level)
       last = node_of(nat_tuple, {var("i"), last});
