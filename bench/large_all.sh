@@ -42,7 +42,7 @@ EOF
 # Plain printing under `ulimit -v` of a growing multiple of the input size;
 # below the first limit that succeeds, the failure's diagnostic and what
 # stood on standard output.
-for tenths in $(seq 10 5 100); do
+for tenths in $(seq 10 10 300); do
   limit=$((bytes / 1024 * tenths / 10))
   status=0
   (ulimit -v "$limit" && exec "$za2vu" "$input") > "$work/out" 2> "$work/err" || status=$?
