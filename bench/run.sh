@@ -5,7 +5,7 @@
 # best-of-three seconds and MB/s on 50 MB, instructions per input byte on
 # 10 MB (callgrind: repeatable on a busy machine), peak memory as a multiple
 # of the input, and the growth of time and memory from 10 MB to 50 MB (5.0
-# is linear). Then the deep shapes. Not part of the test suite.
+# is linear). Then the deep shapes in every mode. Not part of the test suite.
 # Usage: bench/run.sh [--no-callgrind]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -91,6 +91,11 @@ row "-cleanall" "$za2vu" -cleanall
 row "-k2quelm check" "$za2vu" -k2quelm check
 
 echo
-echo "deep shapes, 100000 levels:"
-"$root/bench/deep_simp.sh" "$za2vu"
-"$root/bench/k2quelm_deep.sh"
+echo "deep shapes, 100000 levels, every mode:"
+"$root/bench/deep_all.sh" "$za2vu"
+echo "one equation with 100000 left-hand variables:"
+tuple=$build/chain_tuple.zo
+"$root/bench/gen_clean_chains.sh" tuple 100000 > "$tuple"
+for mode in -tparse -clean -simp; do
+  echo "  $mode: $(best_run "$za2vu" "$mode" "$tuple" | awk '{ printf "%.2f s, peak %.0f MB", $1, $2 / 1024 }')"
+done

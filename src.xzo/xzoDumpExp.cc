@@ -2,6 +2,7 @@
 #include <charconv>
 
 #include "errors.h"
+#include "stack_room.h"
 #include "xzoDumpScope.h"
 #include "xzoUsrOps.h"
 
@@ -151,6 +152,7 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
 }  // namespace
 
 void print_val_exp(dump_scope& scope, const val_exp* e) {
+  stack_room::check();
   if (const char* usr_func = usr_func_of(scope.environment, e)) {
     out(usr_func);
     print_enclosed(scope, e, " (", ")");

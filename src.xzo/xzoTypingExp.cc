@@ -5,6 +5,7 @@
 #include <iterator>
 #include <string>
 
+#include "stack_room.h"
 #include "xzoTyping.h"
 #include "xzoTypingEnv.h"
 
@@ -93,7 +94,6 @@ const type_list* operator_type(const env& environment, const val_exp* e,
     case nat_diese:
       if (operands.empty()) bad_types();
       return basic_rule(operands, operands.size(), bool_eff, bool_list());
-    case nat_tuple: return environment.kept_list(operands);
     default: break;
   }
   throw Internal_error{"Typing.exp_type", "operator not implemented"};
@@ -148,6 +148,30 @@ bool same_clock(flow_clock a, flow_clock b) {
   }
 }
 
+// Appends the types of a tuple's components, walking through the tuples
+// nested in it instead of typing each: a tuple nested n deep would otherwise
+// keep a list for every level, n * n / 2 types in all.
+void append_tuple_types(const env& environment, const val_exp* tuple, type_list& types) {
+  stack_room::check();
+  for (const val_exp* operand : tuple->ops()) {
+    if (operand->kind() == nat_tuple && environment.exp_types.find(operand) == nullptr) {
+      append_tuple_types(environment, operand, types);
+      continue;
+    }
+    const type_list& operand_types = exp_type(environment, operand);
+    types.insert(types.end(), operand_types.begin(), operand_types.end());
+  }
+}
+
+[[gnu::noinline]] const type_list& type_of_tuple(const env& environment,
+                                                 const val_exp* tuple) {
+  type_list types;
+  append_tuple_types(environment, tuple, types);
+  const type_list* result = environment.kept_list(types);
+  environment.exp_types.try_emplace(tuple, result);
+  return *result;
+}
+
 }  // namespace
 
 // Recursive over the depth of the tree: the frame holds only the operands'
@@ -164,6 +188,8 @@ const type_list& exp_type(const env& environment, const val_exp* e) {
     default: break;
   }
   if (const type_list* const* known = environment.exp_types.find(e)) return **known;
+  stack_room::check();
+  if (e->kind() == nat_tuple) return type_of_tuple(environment, e);
   std::span<const val_exp* const> ops = e->ops();
   if (ops.size() <= 3) {
     const type_list* lists[3];
@@ -195,6 +221,7 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
     default: break;
   }
   if (const flow_clock* known = environment.exp_clocks.find(e)) return *known;
+  stack_room::check();
   std::size_t count = 0;
   flow_clock first = nullptr;
   bool same = true;

@@ -114,6 +114,14 @@ std::string_view usr_func(bool mode, const usr_table& table, const env& environm
 const char* usr_func_of(const env& environment, const val_exp* e) {
   if (!(usr_int_mode || usr_real_mode || usr_bool_mode) || e->ops().empty())
     return nullptr;
+  // No table names a tuple: its operands are typed for their errors only, and
+  // a tuple nested in it waits for its own turn, so that a tuple nested n deep
+  // is not typed once for every level around it.
+  if (e->kind() == nat_tuple) {
+    for (const val_exp* operand : e->ops())
+      if (operand->kind() != nat_tuple) exp_type(environment, operand);
+    return nullptr;
+  }
   // One typing serves the three modes: the key is the same for each.
   unsigned code = operand_code(environment, e->ops());
   const char* name = nullptr;

@@ -12,6 +12,7 @@
 
 #include "arena.h"
 #include "errors.h"
+#include "stack_room.h"
 #include "xzoDump.h"
 #include "xzoTyping.h"
 #include "xzoTypingEnv.h"
@@ -66,6 +67,7 @@ void flattener::treat_equation(const def& equation) {
 const val_exp* flattener::treat_exp(const val_exp* e) {
   std::span<const val_exp* const> ops = e->ops();
   if (ops.empty()) return e;
+  stack_room::check();
   std::size_t first = flat_operands_.size();
   bool changed = false;
   for (const val_exp* operand : ops) {

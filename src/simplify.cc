@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "simpFunc.h"
 #include "small_buffer.h"
+#include "stack_room.h"
 #include "structuralIds.h"
 #include "verbose.h"
 #include "xzoDump.h"
@@ -103,6 +104,7 @@ class simplifier {
   // looked up by address once, when its whole tree is numbered.
   const val_exp* simplify_exp(const val_exp* e, std::uint32_t id) {
     if (id < exp2simp_.size() && exp2simp_[id] != nullptr) return exp2simp_[id];
+    stack_room::check();
     const val_exp* simplified = rewrite(e, id);
     record(id, simplified);
     return simplified;

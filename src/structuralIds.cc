@@ -4,6 +4,7 @@
 #include <bit>
 
 #include "small_buffer.h"
+#include "stack_room.h"
 
 namespace {
 
@@ -46,6 +47,7 @@ std::uint32_t structural_ids::id_of(const val_exp* e) {
   std::span<const val_exp* const> ops = e->ops();
   if (ops.empty()) return intern(e, payload_key(e), {});
   if (const std::uint32_t* known = numbered_.find(e)) return *known;
+  stack_room::check();
   small_buffer<std::uint32_t> operands(ops.size());
   for (std::size_t i = 0; i < ops.size(); ++i) operands[i] = id_of(ops[i]);
   std::uint32_t number = intern(e, payload_key(e), operands.all());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "arena.h"
+#include "xzoTypingEnv.h"
 
 namespace {
 
@@ -228,6 +229,40 @@ TEST(ExpType, TupleComponentsAreConcatenatedIntoOneFlatList) {
   EXPECT_EQ(type_of(in, call("nothing", {})), "");
   EXPECT_EQ(type_of(in, call("f", {var("r"), var("i")})),
             "Type_error: bad type combination");
+}
+
+// (i, (i, (... (i, last)))) with `levels` tuples.
+const val_exp* nested_tuple(std::size_t levels, const val_exp* last) {
+  const val_exp* e = last;
+  for (std::size_t level = 0; level < levels; ++level)
+    e = apply(nat_tuple, {var("i"), e});
+  return e;
+}
+
+std::size_t kept_types(const env& environment) {
+  std::size_t count = 0;
+  for (const type_list& types : environment.lists) count += types.size();
+  return count;
+}
+
+TEST(ExpType, ANestedTupleKeepsOneFlatListNotOnePerLevel) {
+  flows_fixture fixture;
+  const env& in = *fixture.environment;
+  constexpr std::size_t levels = 3000;
+  std::size_t before = kept_types(in);
+  const type_list& types = exp_type(in, nested_tuple(levels, var("r")));
+  ASSERT_EQ(types.size(), levels + 1);
+  EXPECT_EQ(types.front()->kind, int_eff);
+  EXPECT_EQ(types.back()->kind, real_eff);
+  EXPECT_LE(kept_types(in) - before, levels + 1);
+  // A fault at the bottom still comes out, and an inner tuple typed first is
+  // taken as it was typed.
+  EXPECT_EQ(type_of(in, nested_tuple(levels, apply(nat_plus, {var("i"), var("r")}))),
+            "Type_error: bad type combination");
+  const val_exp* inner = nested_tuple(2, var("b"));
+  EXPECT_EQ(type_of(in, inner), "int * int * bool");
+  EXPECT_EQ(type_of(in, apply(nat_tuple, {inner, apply(nat_tuple, {var("r"), inner})})),
+            "int * int * bool * real * int * int * bool");
 }
 
 TEST(ExpType, TupleValuedOperandsFitOnlyWhereTheRuleHasRoomForAllTheirComponents) {

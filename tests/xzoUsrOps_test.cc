@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tree_builders.h"
+#include "xzoTypingEnv.h"
 
 using namespace build;
 
@@ -149,4 +150,26 @@ TEST_F(UsrOps, AnOperandTypingCannotTypeStopsThePrint) {
   EXPECT_EQ(mixed.failure, "Type_error: bad type combination");
   EXPECT_EQ(print(node_of(nat_pre, {field(var("s"), "f")})).failure,
             "Typing.exp_type: operator not implemented");
+}
+
+TEST_F(UsrOps, ADeepTupleIsTypedOnceNotOnceForEveryLevelAroundIt) {
+  usr_modes modes(true, false, false);
+  constexpr int levels = 1000;
+  auto nested = [](const val_exp* last) {
+    for (int level = 0; level < levels; ++level)
+      last = node_of(nat_tuple, {var("i"), last});
+    return last;
+  };
+  print_outcome printed = print(nested(node_of(nat_plus, {var("i"), lit("1")})));
+  EXPECT_EQ(printed.failure, "");
+  std::string expected;
+  for (int level = 0; level < levels; ++level) expected += "(i, ";
+  expected += "UsrIntPlus (i, UsrInt_1)" + std::string(levels, ')');
+  EXPECT_EQ(printed.text, expected);
+  std::size_t kept = 0;
+  for (const type_list& types : node_env->lists) kept += types.size();
+  EXPECT_LE(kept, std::size_t{4 * levels});
+  // A component typing cannot type still stops the print, however deep.
+  EXPECT_EQ(print(nested(node_of(nat_plus, {var("i"), var("r")}))).failure,
+            "Type_error: bad type combination");
 }
