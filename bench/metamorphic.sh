@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Checks the output properties of tests/metamorphic.sh on large inputs: the
 # generated mix of gen_zo (BYTES, default 20 MB, flattening a sample of 50
-# nodes; and 1 MB, flattening every node), and the deep shapes of gen_deep.sh,
+# nodes; and 300 KB, flattening every node), and the deep shapes of gen_deep.sh,
 # gen_clean_chains.sh, deep_simp.sh and k2quelm_deep.sh at LEVELS (default
 # 100000). Not part of the test suite. Usage: metamorphic.sh [BYTES [LEVELS]]
 set -euo pipefail
@@ -15,7 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 "$build/bench/gen_zo" "$bytes" > "$work/mix.zo"
-"$build/bench/gen_zo" 1000000 > "$work/mix_1mb.zo"
+"$build/bench/gen_zo" 300000 > "$work/mix_300kb.zo"
 "$root/bench/gen_deep.sh" "$levels" > "$work/deep.zo"
 for shape in asserts defs tuple; do
   "$root/bench/gen_clean_chains.sh" "$shape" "$levels" > "$work/chain_$shape.zo"
@@ -43,5 +43,5 @@ property_node "  --%PROPERTY $(repeat '(' "$levels")x$(repeat ')' "$levels");" >
 echo "generated mix of $(stat -c %s "$work/mix.zo") bytes, 50 nodes flattened:"
 "$root/tests/metamorphic.sh" -n 50 "$build/za2vu" "$work/mix.zo"
 rm "$work/mix.zo"
-echo "generated mix of 1 MB and the deep shapes, every node flattened:"
+echo "generated mix of 300 KB and the deep shapes, every node flattened:"
 "$root/tests/metamorphic.sh" "$build/za2vu" "$work"/*.zo
