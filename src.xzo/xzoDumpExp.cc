@@ -1,5 +1,6 @@
 // The writer's expressions and equation lefts.
 #include <charconv>
+#include <limits>
 
 #include "errors.h"
 #include "stack_room.h"
@@ -51,6 +52,16 @@ void print_enclosed(dump_scope& scope, const val_exp* e, std::string_view openin
 void print_int_text(std::string_view text) {
   if (usr_int_mode) out("UsrInt_");
   out(text);
+}
+
+// The smallest integer has no literal of its own: its magnitude is out of
+// range, so its decimal text would read back as the negation of a literal
+// that fails to convert. It prints as a difference that reads back to it.
+void print_int_value(std::int64_t value) {
+  if (value == std::numeric_limits<std::int64_t>::min() && !usr_int_mode)
+    out("(-9223372036854775807 - 1)");
+  else
+    print_int_text(zoint_of_int(value));
 }
 
 void print_real_text(std::string_view text) {
@@ -119,7 +130,7 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
     case nat_array: print_enclosed(scope, e, "[", "]"); return;
     case nat_iconst: print_int_text(e->name()->text()); return;
     case nat_rconst: print_real_text(e->name()->text()); return;
-    case nat_ival: print_int_text(zoint_of_int(e->ival())); return;
+    case nat_ival: print_int_value(e->ival()); return;
     case nat_rval: print_real_text(zoreal_of_float(e->rval())); return;
     case nat_ident: out(e->name()->text()); return;
     case nat_call:

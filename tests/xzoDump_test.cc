@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "tree_builders.h"
 #include "xzoUsrOps.h"
 
@@ -179,6 +181,18 @@ TEST(Writer, PrintsComputedValuesAsTheirCanonicalTexts) {
       [] { dump_simple_exp(make_val_exp(rval_nature(12345.678), {})); });
   EXPECT_EQ(refused.failure,
             "(zoreal_of_float) \"1.234568E+04\" is not a valid numerical notation");
+}
+
+TEST(Writer, PrintsTheSmallestIntegerAsADifferenceSinceItsMagnitudeHasNoLiteral) {
+  const val_exp* smallest =
+      make_val_exp(ival_nature(std::numeric_limits<std::int64_t>::min()), {});
+  EXPECT_EQ(simple(smallest), "(-9223372036854775807 - 1)");
+  EXPECT_EQ(simple(make_val_exp(ival_nature(-9223372036854775807), {})),
+            "-9223372036854775807");
+  usr_int_mode = true;
+  std::string user_name = simple(smallest);
+  usr_int_mode = false;
+  EXPECT_EQ(user_name, "UsrInt_-9223372036854775808");
 }
 
 TEST(WriterFailures, KeepWhatWasPrintedBeforeTheFailure) {
