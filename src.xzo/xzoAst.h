@@ -16,7 +16,7 @@
 /// A name of the program: compared by text, positioned by identity.
 using ident = const text_object*;
 
-struct val_exp;
+class val_exp;
 
 // ---------------------------------------------------------------------------
 // Type expressions

@@ -35,6 +35,12 @@ struct memo_tables {
 
 memo_tables node_memos;
 
+}  // namespace
+
+void reset_simplify_progress() { simplified_count = 0; }
+
+namespace {
+
 // The simplification of one node: its definitions and its memos.
 class simplifier {
  public:
