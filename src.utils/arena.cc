@@ -31,9 +31,30 @@ void arena::grow(region& full, std::size_t size) {
   std::size_t growth = std::min(chunks_.size(), largest_growth);
   std::size_t length = std::max(size, chunk_size << growth);
   chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
+  chunk_lengths_.push_back(length);
+  reserved_ += length;
   full.next = chunks_.back().get();
   full.limit = full.next + length;
   if (length >= 2 * huge_page) ask_for_huge_pages(full.next, length);
+}
+
+arena::mark arena::filled() const {
+  return {chunks_.size(), destructors_.size(), nodes_.next,
+          nodes_.limit,   packed_.next,        packed_.limit};
+}
+
+void arena::rewind(const mark& to) {
+  while (destructors_.size() > to.destructors) {
+    destructors_.back().destroy(destructors_.back().object);
+    destructors_.pop_back();
+  }
+  while (chunks_.size() > to.chunks) {
+    reserved_ -= chunk_lengths_.back();
+    chunk_lengths_.pop_back();
+    chunks_.pop_back();
+  }
+  nodes_ = {to.nodes_next, to.nodes_limit};
+  packed_ = {to.packed_next, to.packed_limit};
 }
 
 arena& run_arena() {

@@ -37,6 +37,24 @@ class arena {
     return object;
   }
 
+  /// How far the arena is filled: `rewind` gives back everything taken since.
+  struct mark {
+    std::size_t chunks;
+    std::size_t destructors;
+    char* nodes_next;
+    char* nodes_limit;
+    char* packed_next;
+    char* packed_limit;
+  };
+  mark filled() const;
+
+  /// Destroys the objects made since the mark, newest first, and releases the
+  /// chunks added since; what was taken before the mark stays valid.
+  void rewind(const mark& to);
+
+  /// The bytes of every chunk held.
+  std::size_t reserved() const { return reserved_; }
+
   /// A copy of `items` that lives as long as the arena.
   template <typename T>
   std::span<const T> copy(std::span<const T> items) {
@@ -73,6 +91,8 @@ class arena {
   };
 
   std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<std::size_t> chunk_lengths_;
+  std::size_t reserved_ = 0;
   std::vector<destructor> destructors_;
   region nodes_;
   region packed_;

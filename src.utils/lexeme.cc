@@ -40,6 +40,11 @@ void start_line(int line, std::uint64_t start) {
 
 const lexeme& last_made() { return last_position; }
 
+void reset_positions() {
+  start_line(1, 0);
+  last_position = dummy;
+}
+
 void keep_last_made() {
   std::string_view text = last_position.str;
   char* copy = static_cast<char*>(run_arena().allocate(text.size()));

@@ -41,6 +41,9 @@ void start_line(int line, std::uint64_t start);
 /// The most recent position made (`dummy` before the first token).
 const lexeme& last_made();
 
+/// Back to line 1 at offset 0, with no position made yet.
+void reset_positions();
+
 /// Gives the last position made a copy of its text, for a text about to be
 /// released.
 void keep_last_made();

@@ -13,6 +13,13 @@
 
 #include "arena.h"
 
+/// Counts the times the arena was rewound: cells kept for reuse from before the
+/// last rewind are gone with it.
+inline std::size_t scratch_generation = 0;
+
+/// Forgets every cell kept for reuse; for the arena's rewind.
+inline void forget_scratch_cells() { ++scratch_generation; }
+
 /// A list under construction; the empty list is the default value.
 template <typename T>
 struct scratch_list {
@@ -30,12 +37,17 @@ struct scratch_list {
 
   // Cells of consumed lists, waiting for reuse. Lists are read on one thread.
   static inline cell* spare = nullptr;
+  static inline std::size_t spare_generation = 0;
 };
 
 /// The list with one more item at its end.
 template <typename T>
 scratch_list<T> append(scratch_list<T> list, T item) {
   using cell = typename scratch_list<T>::cell;
+  if (scratch_list<T>::spare_generation != scratch_generation) {
+    scratch_list<T>::spare = nullptr;
+    scratch_list<T>::spare_generation = scratch_generation;
+  }
   void* storage = scratch_list<T>::spare;
   if (storage != nullptr)
     scratch_list<T>::spare = scratch_list<T>::spare->next;

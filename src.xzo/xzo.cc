@@ -230,6 +230,8 @@ std::string_view read_channel(const input_channel& channel) {
   return keep(std::move(text), filled);
 }
 
+void forget_texts_read() { texts_read().clear(); }
+
 void lexemize(const input_channel& channel) {
   channel_segments segments(channel);
   list_tokens({{}, 0, 0, &segments});

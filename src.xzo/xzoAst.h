@@ -16,7 +16,7 @@
 /// A name of the program: compared by text, positioned by identity.
 using ident = const text_object*;
 
-struct val_exp;
+class val_exp;
 
 // ---------------------------------------------------------------------------
 // Type expressions
@@ -406,3 +406,5 @@ std::int64_t int_of_zoint(std::string_view text);
 double float_of_zoreal(std::string_view text);
 std::string zoint_of_int(std::int64_t value);
 std::string zoreal_of_float(double value);
+/// Whether `zoreal_of_float` gives a text for the value.
+bool has_zoreal(double value);

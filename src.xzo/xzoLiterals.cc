@@ -83,13 +83,29 @@ std::string zoint_of_int(std::int64_t value) {
   return {text, std::to_chars(text, text + sizeof text, value).ptr};
 }
 
+namespace {
+
+// How far the value read back from the text lies from the value; NaN for an
+// infinite or NaN value, or for a text that reads as no value.
+double distance_from_text(double value, const std::string& text) {
+  double printed = 0;
+  if (!read_real(text, printed)) return NAN;
+  return std::fabs(value - printed);
+}
+
+// The comparison fails for a NaN distance.
+bool close_enough(double difference) { return difference < 0.0001; }
+
+}  // namespace
+
+bool has_zoreal(double value) {
+  return close_enough(distance_from_text(value, percent_e(value)));
+}
+
 std::string zoreal_of_float(double value) {
   std::string text = percent_e(value);
-  double printed = 0;
-  if (!read_real(text, printed)) throw not_numerical("zoreal_of_float", text);
-  double difference = std::fabs(value - printed);
-  // The comparison fails for a NaN difference (an infinite or NaN value).
-  if (!(difference < 0.0001)) throw not_numerical("zoreal_of_float", text);
+  double difference = distance_from_text(value, text);
+  if (!close_enough(difference)) throw not_numerical("zoreal_of_float", text);
   if (difference != 0)
     std::fprintf(stderr,
                  "Warning: round error of %E while converting internal value to \"%s\"\n",

@@ -191,6 +191,8 @@ std::optional<int> parse(int argc, const char* const argv[]) {
   return std::nullopt;
 }
 
+void reset() { settings = {}; }
+
 bool test_lex() { return settings.test_lex; }
 bool test_parse() { return settings.test_parse; }
 bool simplify() { return settings.simplify; }

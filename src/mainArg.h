@@ -11,6 +11,9 @@ namespace main_arg {
 /// text has been written), nothing when the run goes on.
 std::optional<int> parse(int argc, const char* const argv[]);
 
+/// Forgets every setting, as at the start of the process.
+void reset();
+
 /// The usage text: the usage message, then one line per option.
 std::string usage();
 

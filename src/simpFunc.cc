@@ -2,8 +2,23 @@
 
 #include <array>
 #include <functional>
+#include <vector>
 
 #include "errors.h"
+
+namespace {
+
+// The real values made that the writer cannot print, for the check that
+// -simp makes before printing.
+std::vector<const val_exp*> unprintable;
+
+}  // namespace
+
+const val_exp* real_value(double x) {
+  const val_exp* value = make_val_exp(rval_nature(x), {});
+  if (!has_zoreal(x)) unprintable.push_back(value);
+  return value;
+}
 
 namespace {
 
@@ -20,7 +35,7 @@ bool is_real_value(const val_exp* e, double x) {
 }
 
 const val_exp* int_value(std::int64_t n) { return make_val_exp(ival_nature(n), {}); }
-const val_exp* real_value(double x) { return make_val_exp(rval_nature(x), {}); }
+
 const val_exp* bool_value(bool b) { return b ? true_exp : false_exp; }
 
 const val_exp* pair(exp_kind op, const val_exp* a, const val_exp* b) {
@@ -298,6 +313,10 @@ const val_exp* fold_context::rebuilt(exp_kind op, operand_span ops) const {
     return original;
   return make_val_exp(op, ops);
 }
+
+std::span<const val_exp* const> unprintable_reals() { return unprintable; }
+
+void forget_unprintable_reals() { unprintable.clear(); }
 
 simp_rule simp_table(exp_kind op) {
   return static_cast<std::size_t>(op) < rules.size() ? rules[op] : nullptr;

@@ -33,6 +33,14 @@ using simp_rule = const val_exp* (*)(operand_span ops, const fold_context& conte
 /// kind with a payload among them).
 simp_rule simp_table(exp_kind op);
 
+/// The real value as an expression.
+const val_exp* real_value(double x);
+
+/// The real values made by `real_value` since the last `forget_unprintable_reals`
+/// that `zoreal_of_float` cannot print.
+std::span<const val_exp* const> unprintable_reals();
+void forget_unprintable_reals();
+
 /// The rule of `not`: folds constants and double negations.
 const val_exp* apply_not(operand_span ops);
 

@@ -1,6 +1,7 @@
 #include "simplify.h"
 
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "arena.h"
@@ -35,6 +36,12 @@ struct memo_tables {
 };
 
 memo_tables node_memos;
+
+}  // namespace
+
+void reset_simplify_progress() { simplified_count = 0; }
+
+namespace {
 
 // The simplification of one node: its definitions and its memos.
 class simplifier {
@@ -115,8 +122,7 @@ class simplifier {
       case nat_pre: return e;
       case nat_iconst:
         return make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
-      case nat_rconst:
-        return make_val_exp(rval_nature(float_of_zoreal(e->name()->text())), {});
+      case nat_rconst: return real_value(float_of_zoreal(e->name()->text()));
       case nat_ident: return simplify_ident(e);
       default: return simplify_application(e, id);
     }
@@ -161,13 +167,38 @@ class simplifier {
 
 }  // namespace
 
+namespace {
+
+// Fails as the writer would on the first real value of the equations that it
+// cannot print, so that -simp fails before printing anything. Only the values
+// the rules made unprintable are looked for, each shared tree walked once.
+void check_printable(std::span<const def> defs) {
+  std::span<const val_exp* const> suspects = unprintable_reals();
+  if (suspects.empty()) return;
+  std::unordered_set<const val_exp*> wanted(suspects.begin(), suspects.end());
+  std::unordered_set<const val_exp*> seen;
+  std::vector<const val_exp*> pending;
+  for (const def& equation : defs) pending.push_back(equation.exp);
+  while (!pending.empty()) {
+    const val_exp* e = pending.back();
+    pending.pop_back();
+    if (!seen.insert(e).second) continue;
+    if (wanted.count(e) != 0) zoreal_of_float(e->rval());
+    pending.insert(pending.end(), e->ops().begin(), e->ops().end());
+  }
+}
+
+}  // namespace
+
 const node_def* simplify_node(const node_def& node) {
+  forget_unprintable_reals();
   simplifier context(node, node_memos);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
   std::vector<def> defs;
   defs.reserve(node.defs.size());
   for (const def& equation : node.defs) defs.push_back(context.simplify_def(equation));
   node_def simplified = node;
+  check_printable(defs);
   simplified.defs = run_arena().copy(std::span<const def>(defs));
   return run_arena().make<node_def>(simplified);
 }

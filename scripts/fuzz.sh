@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# Builds the libFuzzer target (clang 14, AddressSanitizer, UndefinedBehavior-
+# Sanitizer) in build-fuzz and fuzzes every mode for SECONDS (default 60) on
+# two processes, from a seed corpus made of the test inputs and the examples.
+# Installs clang-14 and libclang-rt-14-dev through apt-get when missing and
+# root (or sudo); otherwise names them. Prints the executions and the
+# coverage reached; fails on any finding, whose input is left in build-fuzz.
+set -euo pipefail
+seconds=${1:-60}
+root=$(cd "$(dirname "$0")/.." && pwd)
+build=$root/build-fuzz
+
+"$root/scripts/setup.sh"
+if ! command -v clang++-14 > /dev/null ||
+   ! compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' > /dev/null; then
+  echo "za2vu: fuzzing needs the Debian packages clang-14 libclang-rt-14-dev" >&2
+  if [ "$(id -u)" -eq 0 ]; then install=(apt-get)
+  elif command -v sudo > /dev/null && sudo -n true 2> /dev/null; then install=(sudo apt-get)
+  else echo "za2vu: install them first: sudo apt-get install clang-14 libclang-rt-14-dev" >&2; exit 1
+  fi
+  "${install[@]}" update > /dev/null
+  "${install[@]}" install -y --no-install-recommends clang-14 libclang-rt-14-dev > /dev/null
+fi
+
+cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZA2VU_FUZZ=ON > /dev/null
+ninja -C "$build" -j2 za2vu_fuzz
+
+# Seeds: every test input and example under each choice of options (first
+# byte) with the second variant of the option's value (second byte).
+seeds=$build/seeds corpus=$build/corpus
+rm -rf "$seeds" && mkdir -p "$seeds" "$corpus"
+inputs=("$root"/examples/*.zo "$root"/tests/golden/*/*.zo "$root"/tests/golden/*/stdin)
+for mode in $(seq 0 20); do
+  for input in "${inputs[@]}"; do
+    [ -f "$input" ] || continue
+    seed=$seeds/$mode-$(basename "$(dirname "$input")")-$(basename "$input")
+    { printf "\\$(printf '%03o' "$mode")\\001"; cat "$input"; } > "$seed"
+  done
+done
+
+# Inputs up to 16 KiB; the process may use 1 GiB plus 4 KiB per input byte,
+# and the harness bounds the trees to 8 MiB plus 1 KiB per input byte.
+max_len=16384
+cd "$build"
+log=$build/fuzz.log
+status=0
+./fuzz/za2vu_fuzz -fork=2 -max_total_time="$seconds" -timeout=1 -max_len=$max_len \
+  -rss_limit_mb=$((1024 + max_len * 4096 / 1048576)) -malloc_limit_mb=512 \
+  -close_fd_mask=1 -dict="$root/fuzz/zo.dict" -print_final_stats=1 \
+  "$corpus" "$seeds" > "$log" 2>&1 || status=$?
+grep -E '^#[0-9]+: cov:' "$log" | tail -1 |
+  sed -E 's/^#([0-9]+): cov: ([0-9]+) ft: ([0-9]+) corp: ([0-9]+).*/executions \1, cov \2, ft \3, corpus \4/'
+if [ "$status" -ne 0 ]; then
+  grep -E 'FINDING|ERROR|SUMMARY|crash-|timeout-|oom-|leak-' "$log" | head -20 >&2
+  echo "za2vu: the fuzzer found a failure (log: $log)" >&2
+fi
+exit "$status"

@@ -1,0 +1,45 @@
+#include "runState.h"
+
+#include <optional>
+
+#include "arena.h"
+#include "cleanup.h"
+#include "lexeme.h"
+#include "mainArg.h"
+#include "scratch_list.h"
+#include "simplify.h"
+#include "verbose.h"
+#include "xzo.h"
+#include "xzoDecls.h"
+#include "xzoTypingEnv.h"
+#include "xzoUsrOps.h"
+
+namespace {
+
+// What the arena holds before any run: the shared trees made at start-up and
+// the basic types, made here first if no run has made them yet.
+const arena::mark& start_of_runs() {
+  static const arena::mark start = [] {
+    bool_type_exp();
+    int_type_exp();
+    real_type_exp();
+    return run_arena().filled();
+  }();
+  return start;
+}
+
+}  // namespace
+
+void reset_run_state() {
+  main_arg::reset();
+  verbose::set(0);
+  usr_int_mode = usr_real_mode = usr_bool_mode = false;
+  set_cleanall(false);
+  reset_simplify_progress();
+  reset_positions();
+  empty_env().clear_node_part();
+  run_package() = {};
+  forget_texts_read();
+  forget_scratch_cells();
+  run_arena().rewind(start_of_runs());
+}

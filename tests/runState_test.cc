@@ -1,0 +1,61 @@
+#include "runState.h"
+
+#include <gtest/gtest.h>
+
+#include "arena.h"
+#include "mainArg.h"
+#include "scratch_list.h"
+#include "verbose.h"
+#include "xzoDecls.h"
+
+namespace {
+
+struct counted {
+  int* destroyed;
+  ~counted() { ++*destroyed; }
+};
+
+TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMark) {
+  arena store;
+  store.allocate(16);
+  int destroyed = 0;
+  store.make<counted>(&destroyed);
+  arena::mark start = store.filled();
+  std::size_t reserved = store.reserved();
+  void* first_after = store.allocate(24);
+  store.make<counted>(&destroyed);
+  store.make<counted>(&destroyed);
+  store.allocate(std::size_t{5} << 20);  // beyond the chunk: a chunk of its own
+  EXPECT_GT(store.reserved(), reserved);
+
+  store.rewind(start);
+  EXPECT_EQ(destroyed, 2);  // only the objects made after the mark
+  EXPECT_EQ(store.reserved(), reserved);
+  EXPECT_EQ(store.allocate(24), first_after);
+  store.rewind(start);
+  EXPECT_EQ(destroyed, 2);
+}
+
+TEST(ScratchList, CellsKeptForReuseAreForgottenWithTheArena) {
+  scratch_list<int> list = append(scratch_list<int>{}, 1);
+  auto* recycled = list.last;
+  consume(list, [](int) {});
+  EXPECT_EQ(append(scratch_list<int>{}, 2).last, recycled);  // reused while valid
+  consume(scratch_list<int>{recycled}, [](int) {});
+  forget_scratch_cells();
+  EXPECT_NE(append(scratch_list<int>{}, 3).last, recycled);
+}
+
+TEST(ResetRunState, ForgetsSettingsAndDeclarations) {
+  const char* argv[] = {"za2vu", "-vv", "-simp", "-k2quelm", "h", "in.zo"};
+  ASSERT_FALSE(main_arg::parse(6, argv));
+  run_package().items.push_back({const_item, nullptr});
+  reset_run_state();
+  EXPECT_FALSE(main_arg::simplify());
+  EXPECT_FALSE(main_arg::kind2quelm());
+  EXPECT_TRUE(main_arg::infile().empty());
+  EXPECT_EQ(verbose::level(), 0);
+  EXPECT_TRUE(run_package().items.empty());
+}
+
+}  // namespace
