@@ -3,10 +3,11 @@
 // constants, function interfaces (one unsafe), then nodes of 20 to 80
 // equations over int, real and Boolean flows, with aliases, clocked locals
 // (`when`/`current`), `pre`, `->`, `if`, calls of functions and of earlier
-// nodes (tuple equations), structure values and fields, assertions, property
-// annotations and every comment form. Every mode accepts the program: a field
-// is read only as a whole right side, where no user mode needs its type. Nodes
-// named P<k> use neither tuples nor fields, so that `-flat` accepts them too.
+// nodes (tuple equations), structure values passed to functions, assertions,
+// property annotations and every comment form. Every mode accepts the program
+// and prints it back as text that reads again (no field access, which prints
+// as an index). Nodes named P<k> use neither tuples nor structure values, so
+// that `-flat` accepts them too.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -194,7 +195,7 @@ void node(int index) {
         std::string pair = define(pairs, "pair_", "Pair");
         equation(pair, "Pair { first = " + any(known.ints) +
                            "; second = " + any(known.reals) + " }");
-        equation(define(known.ints, "count_", "int"), pair + ".first");
+        equation(define(known.ints, "count_", "int"), "Weight(" + pair + ")");
         break;
       }
     }
@@ -225,7 +226,8 @@ int main(int argc, char* argv[]) {
   for (int f = 0; f < 20; ++f)
     text += "function F" + std::to_string(f) + " (a : int; b : int) returns (r : int);\n";
   text += "function Open (n : int) returns (h : Handle);\n";
-  text += "unsafe function Size (h : Handle) returns (n : int);\n\n";
+  text += "unsafe function Size (h : Handle) returns (n : int);\n";
+  text += "function Weight (p : Pair) returns (n : int);\n\n";
   emit();
   for (int index = 0; written < target; ++index) node(index);
   return 0;
