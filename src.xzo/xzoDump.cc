@@ -228,6 +228,10 @@ void dump_val_exp(const env& environment, const val_exp* e) {
 void dump_simple_exp(const val_exp* e) { dump_val_exp(empty_env(), e); }
 
 std::string string_of_simple_exp(const val_exp* e) {
+  return string_of_exp(empty_env(), e);
+}
+
+std::string string_of_exp(const env& environment, const val_exp* e) {
   std::string text;
   text.reserve(100);
   // The sink goes back to what it was even when printing fails, so that
@@ -237,7 +241,7 @@ std::string string_of_simple_exp(const val_exp* e) {
     ~sink_restorer() { out_fn = saved; }
   } restorer;
   out_fn = text_sink(text);
-  dump_simple_exp(e);
+  dump_val_exp(environment, e);
   return text;
 }
 

@@ -65,6 +65,9 @@ void dump_simple_exp(const val_exp* e);
 /// output stays the sink afterwards in any case.
 std::string string_of_simple_exp(const val_exp* e);
 
+/// The same for the text `dump_val_exp` would print in the environment.
+std::string string_of_exp(const env& environment, const val_exp* e);
+
 /// Prints parameters "x : T" on one line, separated by "; ".
 void dump_typed_ident_list(const env& environment, std::span<const typed_ident> params);
 

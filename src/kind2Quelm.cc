@@ -10,6 +10,7 @@
 #include "xzo.h"
 #include "xzoDecls.h"
 #include "xzoDump.h"
+#include "xzoTyping.h"
 #include "xzoUsrOps.h"
 
 namespace kind2_quelm {
@@ -54,12 +55,16 @@ class plain_layout {
   bool bool_mode_ = usr_bool_mode;
 };
 
-void trace_found(const val_exp* property, ident node_name) {
+// The property is printed in the environment of its node, where its fields
+// and names are known.
+void trace_found(const package& pack, const node_def& found, const val_exp* property,
+                 ident node_name) {
   if (!verbose::shown(1)) return;
   std::string text;
   {
     plain_layout plain;
-    text = string_of_simple_exp(property);
+    std::unique_ptr<env> node_env = get_node_env(*get_env(pack), found);
+    text = string_of_exp(*node_env, property);
   }
   std::string_view name = node_name->text();
   verbose::printf(1, "#Found PROPERTY(IES) \"%s\" in node %.*s\n", text.c_str(),
@@ -108,7 +113,7 @@ bool treat_oper(package& pack, const std::string& id, ident name, const oper& op
   std::vector<const val_exp*> props = filter_property_pragmas(found.pragmas);
   if (props.empty()) return false;
   const val_exp* property = make_and(props);
-  trace_found(property, name);
+  trace_found(pack, found, property, name);
   ident harness_name = make_text(run_arena(), id);
   const oper* harness = run_arena().make<oper>(
       oper{node_oper, nullptr, harness_node(harness_name, found, property)});
