@@ -63,7 +63,8 @@ void trace_found(const package& pack, const node_def& found, const val_exp* prop
   std::string text;
   {
     plain_layout plain;
-    std::unique_ptr<env> node_env = get_node_env(*get_env(pack), found);
+    std::unique_ptr<env> package_env = get_env(pack);  // the node's refers to it
+    std::unique_ptr<env> node_env = get_node_env(*package_env, found);
     text = string_of_exp(*node_env, property);
   }
   std::string_view name = node_name->text();
