@@ -132,7 +132,7 @@ constexpr std::string_view diagnostic_starts[] = {
     "Error. ", "Sorry, Internal Error. function ", "Error: unexpected param",
     "za2vu: fatal error: "};
 
-// Only the statuses and diagnostics the program is specified to give. The
+// Only the statuses and diagnostics that the program is meant to give. The
 // progress messages of -v and -vv stand before the diagnostic, which is then
 // looked for at the last place where one starts.
 void check_outcome(int status, std::string_view err, bool verbose) {
