@@ -100,7 +100,9 @@ std::string real_expression(const flows& known) {
 // the body is written first into `body` and the locals after it.
 void node(int index) {
   const bool plain = index % 2 == 0;
-  const std::string name = (plain ? "P" : "N") + std::to_string(index);
+  // Appended, not prepended: g++ 12 warns falsely on an inlined prepend.
+  std::string name(plain ? "P" : "N");
+  name += std::to_string(index);
   flows known;
   std::string locals, body;
   int local_count = 0;
@@ -181,7 +183,8 @@ void node(int index) {
       case 10: {
         if (index == 0) break;
         const int called = static_cast<int>(pick(static_cast<unsigned>(index)));
-        std::string callee = (called % 2 == 0 ? "P" : "N") + std::to_string(called);
+        std::string callee(called % 2 == 0 ? "P" : "N");
+        callee += std::to_string(called);
         std::string arguments = any(known.ints) + ", " + any(known.ints) + ", " +
                                 any(known.reals) + ", " + any(known.bools);
         std::string outputs = define(known.ints, "result_", "int");

@@ -96,8 +96,11 @@ std::string left_text(const left* item) {
 
 std::string lefts_text(const def& equation) {
   std::string text;
-  for (const left* item : equation.lefts)
-    text += (text.empty() ? "" : ", ") + left_text(item);
+  // Appended piece by piece: g++ 12 warns falsely on an inlined prepend.
+  for (const left* item : equation.lefts) {
+    if (!text.empty()) text += ", ";
+    text += left_text(item);
+  }
   return text;
 }
 
