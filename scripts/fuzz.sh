@@ -2,25 +2,34 @@
 # Builds the libFuzzer target (clang 14, AddressSanitizer, UndefinedBehavior-
 # Sanitizer) in build-fuzz and fuzzes every mode for SECONDS (default 60) on
 # two processes, from a seed corpus made of the test inputs and the examples.
-# Installs clang-14 and libclang-rt-14-dev through apt-get when missing and
-# root (or sudo); otherwise names them. Prints the executions and the
-# coverage reached; fails on any finding, whose input is left in build-fuzz.
+# Installs clang-14, libclang-rt-14-dev and llvm-14 (the symbolizer, so that a
+# finding shows files and lines) through apt-get when missing and root (or
+# sudo), quietly unless it fails; otherwise names them. Prints the executions
+# and the coverage reached; fails on any finding, whose input is left in
+# build-fuzz.
 set -euo pipefail
 seconds=${1:-60}
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 
 "$root/scripts/setup.sh"
-if ! command -v clang++-14 > /dev/null ||
+symbolizer=/usr/lib/llvm-14/bin/llvm-symbolizer
+if ! command -v clang++-14 > /dev/null || [ ! -x "$symbolizer" ] ||
    ! compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' > /dev/null; then
-  echo "za2vu: fuzzing needs the Debian packages clang-14 libclang-rt-14-dev" >&2
-  if [ "$(id -u)" -eq 0 ]; then install=(apt-get)
-  elif command -v sudo > /dev/null && sudo -n true 2> /dev/null; then install=(sudo apt-get)
-  else echo "za2vu: install them first: sudo apt-get install clang-14 libclang-rt-14-dev" >&2; exit 1
+  packages=(clang-14 libclang-rt-14-dev llvm-14)
+  echo "za2vu: fuzzing needs the Debian packages ${packages[*]}" >&2
+  if [ "$(id -u)" -eq 0 ]; then install=(env DEBIAN_FRONTEND=noninteractive apt-get -q -y)
+  elif command -v sudo > /dev/null && sudo -n true 2> /dev/null; then
+    install=(sudo DEBIAN_FRONTEND=noninteractive apt-get -q -y)
+  else echo "za2vu: install them first: sudo apt-get install ${packages[*]}" >&2; exit 1
   fi
-  "${install[@]}" update > /dev/null
-  "${install[@]}" install -y --no-install-recommends clang-14 libclang-rt-14-dev > /dev/null
+  if ! apt_log=$({ "${install[@]}" update &&
+                   "${install[@]}" install --no-install-recommends "${packages[@]}"; } 2>&1); then
+    echo "$apt_log" >&2
+    exit 1
+  fi
 fi
+export ASAN_SYMBOLIZER_PATH=$symbolizer
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZA2VU_FUZZ=ON > /dev/null
