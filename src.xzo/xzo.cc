@@ -115,14 +115,16 @@ class channel_segments : public segment_source {
 };
 
 // Writes `value` right-aligned in `width` places at `out`; returns the end.
-// The digits are counted first and written in place: a local buffer would
-// cost this per-token call a stack guard in hardened builds.
+// The digits are written in place and moved right by the padding: a local
+// buffer would cost this per-token call a stack guard in hardened builds.
 char* put_padded(char* out, int value, int width) {
   constexpr int widest = 11;  // "-2147483648"
-  int length = value < 0 ? 2 : 1;
-  for (int rest = value; rest >= 10 || rest <= -10; rest /= 10) ++length;
-  for (; length < width; ++length) *out++ = ' ';
-  return std::to_chars(out, out + widest, value).ptr;
+  char* end = std::to_chars(out, out + widest, value).ptr;
+  const int pad = width - static_cast<int>(end - out);
+  if (pad <= 0) return end;
+  std::copy_backward(out, end, end + pad);
+  std::fill_n(out, pad, ' ');
+  return end + pad;
 }
 
 // One line of the listing, "line %3d col %2d to %2d : %15s = \"%s\"\n", built
