@@ -14,8 +14,7 @@ namespace {
 package parse_file(std::string_view text) {
   package pack;
   parse_context context{{text}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  if (parse() != 0) throw Syntax_error{};
+  if (parse(context) != 0) throw Syntax_error{};
   return pack;
 }
 
@@ -366,8 +365,7 @@ TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
   package pack;
   parse_context context{
       {"type t = { x : int; x : bool };"}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  EXPECT_THROW(parse(), Compile_error);
+  EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.types.size(), 0u);
   EXPECT_TRUE(pack.items.empty());
 }
@@ -375,8 +373,7 @@ TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
 TEST(Parser, KeepsWhatWasDeclaredBeforeARepetition) {
   package pack;
   parse_context context{{"type a, b, a;"}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  EXPECT_THROW(parse(), Compile_error);
+  EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.types.size(), 2u);
   EXPECT_EQ(pack.items.size(), 2u);
 }
