@@ -116,6 +116,13 @@ constexpr std::array<token_kind, 256> single_kinds = [] {
   return table;
 }();
 
+// The kind of a token and the offset after it; TK_EOF for a comment, which
+// ends there.
+struct match {
+  token_kind kind;
+  std::size_t end;
+};
+
 // Scans one token from the buffer. Every "peek" past the end of the input
 // reads as a byte of class `other`, which ends every pattern.
 class scanner {
@@ -124,6 +131,7 @@ class scanner {
 
   token next() {
     std::size_t start = buffer_.next;
+    match found;
     for (;;) {
       if (start == input_.size()) {
         if (next_segment()) {
@@ -135,53 +143,28 @@ class scanner {
       }
       unsigned char byte = static_cast<unsigned char>(input_[start]);
       switch (classes[byte]) {
-        case letter: return identifier(start);
-        case single: return emit(single_kinds[byte], start, 1);
+        case letter: found = identifier(start); break;
+        case single: found = {single_kinds[byte], start + 1}; break;
         case blank: start = skip_class(start + 1, blank); continue;
         case line_break:
           new_line(span(start, start + 1));
           ++start;
           continue;
-        case digit: return number(start);
-        case special: break;
-        case other: return emit(TK_ERROR, start, 1);
+        case digit: found = number(start); break;
+        case special:
+          found = operator_or_comment(byte, start);
+          if (found.kind == TK_EOF) {
+            start = found.end;
+            continue;
+          }
+          break;
+        case other: found = {TK_ERROR, start + 1}; break;
       }
-      switch (byte) {
-        case '-':
-          if (at(start + 1) == '-') {
-            if (at(start + 2) == '%') return pragma(start);
-            start = skip_line_comment(start);
-            continue;
-          }
-          return at(start + 1) == '>' ? emit(TK_ARROW, start, 2)
-                                      : emit(TK_MINUS, start, 1);
-        case '(':
-          if (at(start + 1) == '*') {
-            start = skip_block_comment(start, '*', ')');
-            continue;
-          }
-          return emit(TK_OPEN_PAR, start, 1);
-        case '/':
-          if (at(start + 1) == '*') {
-            start = skip_block_comment(start, '*', '/');
-            continue;
-          }
-          return emit(TK_SLASH, start, 1);
-        case '.':
-          if (class_at(start + 1) == digit) return fraction(start, start + 1);
-          if (at(start + 1) == '%') return emit(TK_FIELD, start, 2);
-          if (at(start + 1) == '.') return emit(TK_CDOTS, start, 2);
-          return emit(TK_DOT, start, 1);
-        case '=':
-          return at(start + 1) == '>' ? emit(TK_IMPL, start, 2) : emit(TK_EQ, start, 1);
-        case '<':
-          if (at(start + 1) == '=') return emit(TK_LTE, start, 2);
-          if (at(start + 1) == '>') return emit(TK_NEQ, start, 2);
-          return emit(TK_LT, start, 1);
-        default:
-          return at(start + 1) == '=' ? emit(TK_GTE, start, 2) : emit(TK_GT, start, 1);
-      }
+      break;
     }
+    // An annotation's text is what follows its "--%".
+    buffer_.next = found.end;
+    return {found.kind, make(span(start, found.end), found.kind == TK_PRAGMA ? 3 : 0)};
   }
 
  private:
@@ -218,9 +201,36 @@ class scanner {
     buffer_.next = 0;
     return true;
   }
-  token emit(token_kind kind, std::size_t start, std::size_t length, int offset = 0) {
-    buffer_.next = start + length;
-    return {kind, make(span(start, start + length), offset)};
+  // The token or comment that starts with one of "-(/.=<>".
+  match operator_or_comment(unsigned char byte, std::size_t start) {
+    switch (byte) {
+      case '-':
+        if (at(start + 1) == '-') {
+          if (at(start + 2) == '%') return pragma(start);
+          return {TK_EOF, skip_line_comment(start)};
+        }
+        return at(start + 1) == '>' ? match{TK_ARROW, start + 2}
+                                    : match{TK_MINUS, start + 1};
+      case '(':
+        if (at(start + 1) == '*') return {TK_EOF, skip_block_comment(start, '*', ')')};
+        return {TK_OPEN_PAR, start + 1};
+      case '/':
+        if (at(start + 1) == '*') return {TK_EOF, skip_block_comment(start, '*', '/')};
+        return {TK_SLASH, start + 1};
+      case '.':
+        if (class_at(start + 1) == digit) return fraction(start + 1);
+        if (at(start + 1) == '%') return {TK_FIELD, start + 2};
+        if (at(start + 1) == '.') return {TK_CDOTS, start + 2};
+        return {TK_DOT, start + 1};
+      case '=':
+        return at(start + 1) == '>' ? match{TK_IMPL, start + 2} : match{TK_EQ, start + 1};
+      case '<':
+        if (at(start + 1) == '=') return {TK_LTE, start + 2};
+        if (at(start + 1) == '>') return {TK_NEQ, start + 2};
+        return {TK_LT, start + 1};
+      default:
+        return at(start + 1) == '=' ? match{TK_GTE, start + 2} : match{TK_GT, start + 1};
+    }
   }
 
   // An exponent: "E" or "e", an optional sign, one or more digits. Returns the
@@ -234,23 +244,22 @@ class scanner {
     return skip_class(digits, digit);
   }
 
-  token number(std::size_t start) {
+  match number(std::size_t start) {
     std::size_t end = skip_class(start, digit);
-    if (at(end) == '.') return fraction(start, end + 1);
+    if (at(end) == '.') return fraction(end + 1);
     std::size_t with_exponent = exponent_end(end);
-    if (with_exponent != end) return emit(TK_RCONST, start, with_exponent - start);
-    return emit(TK_ICONST, start, end - start);
+    if (with_exponent != end) return {TK_RCONST, with_exponent};
+    return {TK_ICONST, end};
   }
 
   // A real literal whose point ends before `digits`: zero or more digits, then
   // an optional exponent.
-  token fraction(std::size_t start, std::size_t digits) {
-    std::size_t end = exponent_end(skip_class(digits, digit));
-    return emit(TK_RCONST, start, end - start);
+  match fraction(std::size_t digits) {
+    return {TK_RCONST, exponent_end(skip_class(digits, digit))};
   }
 
   // The text is packed while it is scanned: keywords have at most eight bytes.
-  token identifier(std::size_t start) {
+  match identifier(std::size_t start) {
     std::uint64_t code = static_cast<unsigned char>(input_[start]);
     std::size_t end = start + 1;
     for (int shift = 8;; ++end, shift += 8) {
@@ -261,22 +270,22 @@ class scanner {
     }
     if (at(end) == ':') {
       if (at(end + 1) == ':' && class_at(end + 2) == letter)
-        return emit(TK_IDENT, start, skip_word(end + 2) - start);
+        return {TK_IDENT, skip_word(end + 2)};
     } else if (end - start == 1) {
-      return emit(TK_IDENT, start, 1);
+      return {TK_IDENT, end};
     }
     std::optional<token_kind> kind =
         end - start <= 8 ? keyword_of(code) : std::optional<token_kind>{};
-    return emit(kind ? *kind : TK_IDENT, start, end - start);
+    return {kind ? *kind : TK_IDENT, end};
   }
 
-  token pragma(std::size_t start) {
+  match pragma(std::size_t start) {
     const void* line_break =
         std::memchr(input_.data() + start, '\n', input_.size() - start);
-    std::size_t end = line_break != nullptr
-                          ? static_cast<const char*>(line_break) - input_.data()
-                          : input_.size();
-    return emit(TK_PRAGMA, start, end - start, 3);
+    return {TK_PRAGMA, line_break != nullptr
+                           ? static_cast<std::size_t>(
+                                 static_cast<const char*>(line_break) - input_.data())
+                           : input_.size()};
   }
 
   // The opener's position is made first: it places an unterminated comment and
@@ -323,7 +332,7 @@ Lexical_error::Lexical_error(const std::string& message, int line, int column)
       line_(line),
       column_(column) {}
 
-token lexer(lexer_buffer& buffer) { return scanner(buffer).next(); }
+[[gnu::noinline]] token lexer(lexer_buffer& buffer) { return scanner(buffer).next(); }
 
 std::optional<token_kind> is_a_keyword(std::string_view text) {
   if (text.empty() || text.size() > 8) return std::nullopt;
