@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -425,3 +426,45 @@ TEST(Parser, ReadsVeryLongAndVeryDeepExpressions) {
 }
 
 }  // namespace
+
+// The token source gives the start token, then every token of the lexer with
+// its lexeme (keywords and symbols included), then the parser's own end.
+TEST(Parser, GivesEveryTokenItsLexeme) {
+  reset_positions();
+  package pack;
+  parse_context context{
+      {"not x\n  <= 1.5"}, entry_point::expression, pack, run_positions()};
+  parse_value value;
+  EXPECT_EQ(yylex(&value, context), YY_START_EXP);
+  const std::tuple<int, std::string_view, int, int, int> expected[] = {
+      {YY_TK_NOT, "not", 1, 1, 3},
+      {YY_TK_IDENT, "x", 1, 5, 5},
+      {YY_TK_LTE, "<=", 2, 3, 4},
+      {YY_TK_RCONST, "1.5", 2, 6, 8}};
+  for (const auto& [code, text, line, cstart, cend] : expected) {
+    EXPECT_EQ(yylex(&value, context), code);
+    EXPECT_EQ(value.token.str, text);
+    EXPECT_EQ(value.token.line, line);
+    EXPECT_EQ(value.token.cstart, cstart);
+    EXPECT_EQ(value.token.cend, cend);
+  }
+  EXPECT_EQ(yylex(&value, context), YY_TK_EOF);
+  EXPECT_EQ(yylex(&value, context), YY_YYEOF);
+  reset_positions();
+}
+
+// Past the parser's first stack arrays, and failing there: the stacks are given
+// back when an action throws (the sanitizer build checks for leaks).
+TEST(Parser, ReleasesItsGrownStacksWhenAnActionFails) {
+  std::string deep = "const a = " + std::string(5000, '(') + "1" +
+                     std::string(5000, ')') + "; const a = 2;";
+  package pack;
+  parse_context context{{deep}, entry_point::file, pack, run_positions()};
+  EXPECT_THROW(parse(context), Compile_error);
+  EXPECT_EQ(pack.consts.size(), 1u);
+  std::string unfinished = "const b = " + std::string(5000, '(') + "1";
+  package other;
+  parse_context unfinished_context{
+      {unfinished}, entry_point::file, other, run_positions()};
+  EXPECT_EQ(parse(unfinished_context), 1);
+}
