@@ -193,6 +193,45 @@ TEST(Parser, SharesTheLeavesOfOneReading) {
             "(- (* (+ x 1) (+ x 1.0)) (+ 1 x1))");
 }
 
+// The operands of a sum grouped to the left, in written order.
+std::vector<const val_exp*> terms_of(const val_exp* sum) {
+  std::vector<const val_exp*> terms;
+  for (; sum->kind() == nat_plus; sum = sum->op(0))
+    terms.insert(terms.begin(), sum->op(1));
+  terms.insert(terms.begin(), sum);
+  return terms;
+}
+
+// Texts of up to eight bytes and longer ones are shared apart: each leaf and
+// each left-hand variable is found again by its whole text only.
+TEST(Parser, SharesLeavesByTheirWholeText) {
+  const std::string texts[] = {"ab",       "ba", "abcdefgh",   "abcdefghi",
+                               "abcdefgi", "a",  "a0",         "10",
+                               "1",        "01", "abcdefghij", "abcdefghik"};
+  std::string sum;
+  for (const std::string& text : texts) sum += (sum.empty() ? "" : " + ") + text;
+  const val_exp* e = exp_of_string("(" + sum + ") = (" + sum + ")");
+  std::vector<const val_exp*> first = terms_of(e->op(0)), second = terms_of(e->op(1));
+  ASSERT_EQ(first.size(), std::size(texts));
+  ASSERT_EQ(second.size(), std::size(texts));
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    EXPECT_EQ(first[i]->name()->text(), texts[i]);
+    EXPECT_EQ(first[i], second[i]) << texts[i];
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(first[i], first[j]) << texts[i];
+  }
+  package pack = parse_file(
+      "node n (abcdefgh, abcdefghi : int) returns (abcdefgh0 : int; ab, ba : int);\n"
+      "let ab = abcdefgh; ba = abcdefghi; abcdefgh0 = ab + ba; tel");
+  const node_def& node = *pack.opers.find("n")->node;
+  ASSERT_EQ(node.defs.size(), 3u);
+  EXPECT_EQ(node.defs[0].lefts[0]->name->text(), "ab");
+  EXPECT_EQ(node.defs[1].lefts[0]->name->text(), "ba");
+  EXPECT_EQ(node.defs[2].lefts[0]->name->text(), "abcdefgh0");
+  EXPECT_EQ(node.defs[0].exp->name()->text(), "abcdefgh");
+  EXPECT_EQ(node.defs[1].exp->name()->text(), "abcdefghi");
+  EXPECT_EQ(node.defs[2].exp->op(0)->name()->text(), "ab");
+}
+
 TEST(Parser, RejectsAnExpressionNotFollowedByTheEnd) {
   EXPECT_EQ(exp_syntax_error_at("a b"), "b");
   EXPECT_EQ(exp_syntax_error_at("a +"), "+");
