@@ -7,11 +7,15 @@
 // property annotations and every comment form. Every mode accepts the program
 // and prints it back as text that reads again (no field access, which prints
 // as an index). Nodes named P<k> use neither tuples nor structure values, so
-// that `-flat` accepts them too.
+// that `-flat` accepts them too. With -short, every name but the nodes' has 1
+// to 3 characters, as in generated code; the program is otherwise the same.
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 namespace {
@@ -27,7 +31,77 @@ unsigned pick(unsigned bound) {
   return static_cast<unsigned>(state % bound);
 }
 
+bool short_names = false;
+
+// The short name given to each long one, in order of first use: 1 to 3
+// characters that are no keyword, not PROPERTY and no node name.
+std::string short_name(const std::string& name) {
+  static std::unordered_map<std::string, std::string> given;
+  static std::size_t next = 0;
+  auto [place, added] = given.try_emplace(name);
+  if (!added) return place->second;
+  static const std::string_view firsts =
+      "abcdefghijklmoqrstuvwxyzABCDEFGHIJKLMOQRSTUVWXYZ";
+  static const std::string_view others =
+      "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789_";
+  static const std::string_view reserved[] = {"if",  "or",  "of",  "and", "div",
+                                              "mod", "int", "let", "nor", "not",
+                                              "pre", "tel", "var", "xor"};
+  for (;;) {
+    std::size_t code = next++;
+    std::string candidate(1, firsts[code % firsts.size()]);
+    code /= firsts.size();
+    if (code > 0) {
+      --code;
+      if (code >= others.size())
+        candidate += others[(code / others.size() - 1) % others.size()];
+      candidate += others[code % others.size()];
+    }
+    bool taken = false;
+    for (std::string_view word : reserved) taken = taken || candidate == word;
+    if (!taken) return place->second = candidate;
+  }
+}
+
+// The text with every name replaced by its short name, but keywords, node
+// names, PROPERTY and the letters inside numbers.
+std::string shortened(const std::string& input) {
+  static const std::string_view kept[] = {
+      "and",   "assert", "bool", "const", "current", "div",  "else",     "enum",
+      "false", "if",     "int",  "let",   "mod",     "node", "function", "unsafe",
+      "not",   "or",     "pre",  "real",  "returns", "tel",  "type",     "struct",
+      "step",  "then",   "true", "var",   "when",    "xor",  "PROPERTY"};
+  auto word_byte = [](char c) {
+    return std::isalnum(static_cast<unsigned char>(c)) || c == '_';
+  };
+  std::string output;
+  for (std::size_t at = 0; at < input.size();) {
+    char c = input[at];
+    if (std::isdigit(static_cast<unsigned char>(c))) {
+      std::size_t end = at;
+      while (end < input.size() && (word_byte(input[end]) || input[end] == '.')) ++end;
+      output.append(input, at, end - at);
+      at = end;
+    } else if (word_byte(c)) {
+      std::size_t end = at;
+      while (end < input.size() && word_byte(input[end])) ++end;
+      std::string word = input.substr(at, end - at);
+      bool node_name = (c == 'P' || c == 'N') && word.size() > 1 &&
+                       std::isdigit(static_cast<unsigned char>(word[1]));
+      bool keep = node_name;
+      for (std::string_view keyword : kept) keep = keep || word == keyword;
+      output += keep ? word : short_name(word);
+      at = end;
+    } else {
+      output += c;
+      ++at;
+    }
+  }
+  return output;
+}
+
 void emit() {
+  if (short_names) text = shortened(text);
   std::fwrite(text.data(), 1, text.size(), stdout);
   written += static_cast<long long>(text.size());
   text.clear();
@@ -219,6 +293,11 @@ void node(int index) {
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  if (argc > 1 && std::string_view(argv[1]) == "-short") {
+    short_names = true;
+    --argc;
+    ++argv;
+  }
   long long target = argc > 1 ? std::atoll(argv[1]) : 50'000'000;
   text += "-- generated zo program\n";
   text += "type Handle;\ntype Count = int;\n";

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The benchmark suite: builds the optimised program and the generator, makes
-# zo programs of 10 MB and 50 MB of the generator's realistic mix, and prints
-# one Markdown table row per mode, beside `cat` and `wc -w` on the same files:
-# best-of-three seconds and MB/s on 50 MB, instructions per input byte on
+# zo programs of 10 MB and 50 MB of the generator's realistic mix and of its
+# short-name mix (`gen_zo -short`), and prints for each mix one Markdown table
+# row per mode, beside `cat` and `wc -w` on the same files: best-of-three
+# seconds and MB/s on 50 MB, instructions per input byte and per token on
 # 10 MB (callgrind: repeatable on a busy machine), peak memory as a multiple
 # of the input, and the growth of time and memory from 10 MB to 50 MB (5.0
 # is linear). Then the deep shapes in every mode. Not part of the test suite.
@@ -15,11 +16,6 @@ ninja -C "$build" za2vu gen_zo > /dev/null
 za2vu=$build/za2vu
 callgrind=yes
 if [ "${1:-}" = --no-callgrind ] || ! command -v valgrind > /dev/null; then callgrind=no; fi
-
-small=$build/bench-10mb.zo
-large=$build/bench-50mb.zo
-[ -s "$small" ] || "$build/bench/gen_zo" 10000000 > "$small"
-[ -s "$large" ] || "$build/bench/gen_zo" 50000000 > "$large"
 
 # The largest flattenable node (P<k>, most bytes from "node" to "tel").
 largest_node() {
@@ -47,17 +43,39 @@ instructions() {
     awk '/refs:/ { gsub(",", "", $NF); print $NF }'
 }
 
-small_node=$(largest_node "$small")
-large_node=$(largest_node "$large")
-small_bytes=$(stat -c %s "$small")
-large_bytes=$(stat -c %s "$large")
-wc_instructions=$(instructions wc -w "$small")
-echo "inputs: $small_bytes and $large_bytes bytes; $(nproc) cores, $(uname -m)," \
-  "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
-echo
-echo "| mode | s, 50 MB | MB/s | instr/byte | × wc -w instr | × wc -w time | peak × input | time 10→50 | memory 10→50 |"
-echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|"
-wc_seconds=""
+# One table for the mix of `gen_zo` with these options ("" or -short).
+table() {
+  local suffix=${1:+-short}
+  small=$build/bench-10mb$suffix.zo
+  large=$build/bench-50mb$suffix.zo
+  [ -s "$small" ] || "$build/bench/gen_zo" $1 10000000 > "$small"
+  [ -s "$large" ] || "$build/bench/gen_zo" $1 50000000 > "$large"
+  small_node=$(largest_node "$small")
+  large_node=$(largest_node "$large")
+  small_bytes=$(stat -c %s "$small")
+  large_bytes=$(stat -c %s "$large")
+  small_tokens=$("$za2vu" -tlex "$small" | wc -l)
+  wc_instructions=$(instructions wc -w "$small")
+  echo "${1:-realistic} mix: $small_bytes and $large_bytes bytes, $small_tokens tokens in" \
+    "the first; $(nproc) cores, $(uname -m)," \
+    "$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2 | sed 's/^ *//')"
+  echo
+  echo "| mode | s, 50 MB | MB/s | instr/byte | instr/token | × wc -w instr | × wc -w time | peak × input | time 10→50 | memory 10→50 |"
+  echo "|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|"
+  wc_seconds=""
+  row "wc -w" wc -w
+  row "cat" cat
+  row "-tlex" "$za2vu" -tlex
+  row "-tparse" "$za2vu" -tparse
+  row "plain printing" "$za2vu"
+  row "-usrint -usrreal -usrbool" "$za2vu" -usrint -usrreal -usrbool
+  row "-simp" "$za2vu" -simp
+  row "-flat (largest node)" "$za2vu" -flat NODE
+  row "-clean" "$za2vu" -clean
+  row "-cleanall" "$za2vu" -cleanall
+  row "-k2quelm check" "$za2vu" -k2quelm check
+  echo
+}
 
 # One row: the label, then the command without its input file. A mode that
 # needs a node name takes it from the file through a placeholder NODE.
@@ -72,25 +90,15 @@ row() {
   [ -n "$wc_seconds" ] || wc_seconds=${large_run% *}
   awk -v l="$label" -v s1="${small_run% *}" -v k1="${small_run#* }" \
     -v s5="${large_run% *}" -v k5="${large_run#* }" -v b1="$small_bytes" -v b5="$large_bytes" \
-    -v i="$count" -v wi="$wc_instructions" -v ws="$wc_seconds" 'BEGIN {
-      printf "| %s | %.2f | %.0f | %.1f | %.2f | %.1f | %.2f | %.1f | %.1f |\n", l, s5,
-        (s5 > 0 ? b5 / 1e6 / s5 : 0), i / b1, (wi > 0 ? i / wi : 0), (ws > 0 ? s5 / ws : 0),
-        k5 * 1024 / b5, (s1 > 0 ? s5 / s1 : 0), k5 / k1 }'
+    -v t1="$small_tokens" -v i="$count" -v wi="$wc_instructions" -v ws="$wc_seconds" 'BEGIN {
+      printf "| %s | %.2f | %.0f | %.1f | %.0f | %.2f | %.1f | %.2f | %.1f | %.1f |\n", l, s5,
+        (s5 > 0 ? b5 / 1e6 / s5 : 0), i / b1, i / t1, (wi > 0 ? i / wi : 0),
+        (ws > 0 ? s5 / ws : 0), k5 * 1024 / b5, (s1 > 0 ? s5 / s1 : 0), k5 / k1 }'
 }
 
-row "wc -w" wc -w
-row "cat" cat
-row "-tlex" "$za2vu" -tlex
-row "-tparse" "$za2vu" -tparse
-row "plain printing" "$za2vu"
-row "-usrint -usrreal -usrbool" "$za2vu" -usrint -usrreal -usrbool
-row "-simp" "$za2vu" -simp
-row "-flat (largest node)" "$za2vu" -flat NODE
-row "-clean" "$za2vu" -clean
-row "-cleanall" "$za2vu" -cleanall
-row "-k2quelm check" "$za2vu" -k2quelm check
+table ""
+table -short
 
-echo
 echo "deep shapes, 100000 levels, every mode:"
 "$root/bench/deep_all.sh" "$za2vu"
 echo "one equation with 100000 left-hand variables:"

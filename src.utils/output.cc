@@ -10,25 +10,28 @@
 
 namespace output {
 
-namespace {
-constexpr std::size_t capacity = 1 << 16;
-char buffer[capacity];
+namespace buffer_state {
+char bytes[capacity];
 std::size_t used = 0;
+}  // namespace buffer_state
 
-void write_all(const char* bytes, std::size_t length) {
+namespace {
+using namespace buffer_state;
+
+void write_all(const char* data, std::size_t length) {
   while (length > 0) {
-    ssize_t written = ::write(STDOUT_FILENO, bytes, length);
+    ssize_t written = ::write(STDOUT_FILENO, data, length);
     if (written < 0) {
       if (errno == EINTR) continue;
       throw System_error{std::string("standard output: ") + std::strerror(errno)};
     }
-    bytes += written;
+    data += written;
     length -= static_cast<std::size_t>(written);
   }
 }
 }  // namespace
 
-void write(std::string_view text) {
+void write_any(std::string_view text) {
   if (text.size() > capacity - used) {
     flush();
     if (text.size() >= capacity) {
@@ -36,21 +39,21 @@ void write(std::string_view text) {
       return;
     }
   }
-  std::memcpy(buffer + used, text.data(), text.size());
+  std::memcpy(bytes + used, text.data(), text.size());
   used += text.size();
 }
 
 char* claim(std::size_t size) {
   if (size > capacity - used) flush();
-  return buffer + used;
+  return bytes + used;
 }
 
-void commit(char* end) { used = static_cast<std::size_t>(end - buffer); }
+void commit(char* end) { used = static_cast<std::size_t>(end - bytes); }
 
 void flush() {
   std::size_t pending = used;
   used = 0;
-  write_all(buffer, pending);
+  write_all(bytes, pending);
 }
 
 }  // namespace output

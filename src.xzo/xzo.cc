@@ -163,8 +163,7 @@ void list_tokens(lexer_buffer buffer) {
 // Runs the parser over the context's input; the parser stops at the first
 // token for which it has no action.
 void run_parser(parse_context& context) {
-  xzo::parser parse(context);
-  if (parse() != 0) throw Syntax_error{};
+  if (parse(context) != 0) throw Syntax_error{};
 }
 
 const val_exp* read_expression(lexer_buffer buffer) {

@@ -160,6 +160,7 @@ const val_exp* const false_exp = make_val_exp(nat_false, {});
 
 def_table make_def_table(const node_def& node) {
   def_table table;
+  table.reserve(node.defs.size());
   for (const def& equation : node.defs) {
     if (equation.lefts.size() == 1 && equation.lefts[0]->kind == left_id) {
       table[equation.lefts[0]->name->text()] = equation.exp;

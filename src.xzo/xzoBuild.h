@@ -4,6 +4,8 @@
 // their construct keeps them.
 #pragma once
 
+#include <cstdint>
+
 #include "flat_map.h"
 #include "lexeme.h"
 #include "scratch_list.h"
@@ -31,9 +33,15 @@ class leaf_table {
  private:
   template <typename T>
   using by_text = flat_map<std::string_view, const T*, short_text_hash>;
+  // A text of up to eight bytes is found by its bytes taken as one number:
+  // names and literals hold no zero byte, so no two texts have one number.
+  template <typename T>
+  using by_short_text = flat_map<std::uint64_t, const T*>;
 
   // Names, integer and real literals never have the same text.
+  by_short_text<val_exp> short_leaves_;
   by_text<val_exp> leaves_;
+  by_short_text<left> short_lefts_;
   by_text<left> lefts_;
 };
 

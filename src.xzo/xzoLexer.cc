@@ -23,47 +23,67 @@ constexpr std::string_view token_names[] = {
 };
 static_assert(std::size(token_names) == TK_PRAGMA + 1);
 
-struct keyword {
-  std::string_view text;
-  token_kind kind;
-};
+// A text of up to eight bytes as one number, its first byte lowest: texts of
+// letters and digits have no zero byte, so equal numbers mean equal texts.
+constexpr std::uint64_t packed(std::string_view text) {
+  std::uint64_t code = 0;
+  for (std::size_t at = text.size(); at-- > 0;)
+    code = code << 8 | static_cast<unsigned char>(text[at]);
+  return code;
+}
 
-constexpr keyword keywords[] = {
-    {"and", TK_AND},         {"assert", TK_ASSERT},
-    {"bool", TK_BOOL},       {"const", TK_CONST},
-    {"current", TK_CURRENT}, {"div", TK_DIV},
-    {"else", TK_ELSE},       {"enum", TK_ENUM},
-    {"equa", TK_EQUA},       {"false", TK_FALSE},
-    {"if", TK_IF},           {"int", TK_INT},
-    {"let", TK_LET},         {"mod", TK_MOD},
-    {"node", TK_NODE},       {"function", TK_FUNCTION},
-    {"unsafe", TK_UNSAFE},   {"not", TK_NOT},
-    {"or", TK_OR},           {"nor", TK_NOR},
-    {"pre", TK_PRE},         {"real", TK_REAL},
-    {"returns", TK_RETURNS}, {"tel", TK_TEL},
-    {"type", TK_TYPE},       {"struct", TK_STRUCT},
-    {"step", TK_STEP},       {"then", TK_THEN},
-    {"true", TK_TRUE},       {"var", TK_VAR},
-    {"when", TK_WHEN},       {"xor", TK_XOR},
-    {"of", TK_OF},
-};
-
-// Identifiers are frequent: each is compared only with the few keywords that
-// share its first letter.
-constexpr std::size_t max_keywords_per_initial = 5;
-constexpr auto keywords_by_initial = [] {
-  std::array<std::array<std::int8_t, max_keywords_per_initial>, 26> buckets{};
-  for (auto& bucket : buckets) bucket.fill(-1);
-  for (std::size_t index = 0; index < std::size(keywords); ++index) {
-    auto& bucket = buckets[keywords[index].text[0] - 'a'];
-    std::size_t free = 0;
-    while (bucket[free] >= 0) ++free;
-    bucket[free] = static_cast<std::int8_t>(index);
+// The keyword table: one switch over the packed texts, which the compiler
+// turns into a few comparisons.
+std::optional<token_kind> keyword_of(std::uint64_t code) {
+  switch (code) {
+    case packed("and"): return TK_AND;
+    case packed("assert"): return TK_ASSERT;
+    case packed("bool"): return TK_BOOL;
+    case packed("const"): return TK_CONST;
+    case packed("current"): return TK_CURRENT;
+    case packed("div"): return TK_DIV;
+    case packed("else"): return TK_ELSE;
+    case packed("enum"): return TK_ENUM;
+    case packed("equa"): return TK_EQUA;
+    case packed("false"): return TK_FALSE;
+    case packed("if"): return TK_IF;
+    case packed("int"): return TK_INT;
+    case packed("let"): return TK_LET;
+    case packed("mod"): return TK_MOD;
+    case packed("node"): return TK_NODE;
+    case packed("function"): return TK_FUNCTION;
+    case packed("unsafe"): return TK_UNSAFE;
+    case packed("not"): return TK_NOT;
+    case packed("or"): return TK_OR;
+    case packed("nor"): return TK_NOR;
+    case packed("pre"): return TK_PRE;
+    case packed("real"): return TK_REAL;
+    case packed("returns"): return TK_RETURNS;
+    case packed("tel"): return TK_TEL;
+    case packed("type"): return TK_TYPE;
+    case packed("struct"): return TK_STRUCT;
+    case packed("step"): return TK_STEP;
+    case packed("then"): return TK_THEN;
+    case packed("true"): return TK_TRUE;
+    case packed("var"): return TK_VAR;
+    case packed("when"): return TK_WHEN;
+    case packed("xor"): return TK_XOR;
+    case packed("of"): return TK_OF;
+    default: return std::nullopt;
   }
-  return buckets;
-}();
+}
 
-enum char_class : std::uint8_t { other, letter, digit, blank };
+// What a byte starts. Each byte that is a token by itself maps to its kind
+// in `single_kinds`.
+enum char_class : std::uint8_t {
+  other,
+  letter,
+  digit,
+  blank,
+  line_break,
+  single,
+  special
+};
 
 constexpr std::array<char_class, 256> classes = [] {
   std::array<char_class, 256> table{};
@@ -72,8 +92,36 @@ constexpr std::array<char_class, 256> classes = [] {
   table['_'] = letter;
   for (int c = '0'; c <= '9'; ++c) table[c] = digit;
   table[' '] = table['\t'] = table['\r'] = blank;
+  table['\n'] = line_break;
+  for (unsigned char c : std::string_view("^+*|#,;:){}[]")) table[c] = single;
+  for (unsigned char c : std::string_view("-(/.=<>")) table[c] = special;
   return table;
 }();
+
+constexpr std::array<token_kind, 256> single_kinds = [] {
+  std::array<token_kind, 256> table{};
+  table['^'] = TK_HAT;
+  table['+'] = TK_PLUS;
+  table['*'] = TK_STAR;
+  table['|'] = TK_BAR;
+  table['#'] = TK_DIESE;
+  table[','] = TK_COMA;
+  table[';'] = TK_SEMICOL;
+  table[':'] = TK_COLON;
+  table[')'] = TK_CLOSE_PAR;
+  table['{'] = TK_OPEN_BRACE;
+  table['}'] = TK_CLOSE_BRACE;
+  table['['] = TK_OPEN_BRACKET;
+  table[']'] = TK_CLOSE_BRACKET;
+  return table;
+}();
+
+// The kind of a token and the offset after it; TK_EOF for a comment, which
+// ends there.
+struct match {
+  token_kind kind;
+  std::size_t end;
+};
 
 // Scans one token from the buffer. Every "peek" past the end of the input
 // reads as a byte of class `other`, which ends every pattern.
@@ -82,79 +130,46 @@ class scanner {
   explicit scanner(lexer_buffer& buffer) : buffer_(buffer), input_(buffer.input) {}
 
   token next() {
+    std::size_t start = buffer_.next;
+    match found;
     for (;;) {
-      std::size_t start = buffer_.next;
       if (start == input_.size()) {
-        if (next_segment()) continue;
-        return {TK_EOF, dummy};
-      }
-      switch (at(start)) {
-        case ' ':
-        case '\t':
-        case '\r': {
-          std::size_t end = start + 1;
-          while (class_at(end) == blank) ++end;
-          buffer_.next = end;
+        if (next_segment()) {
+          start = 0;
           continue;
         }
-        case '\n':
-          buffer_.next = start + 1;
-          new_line(span(start, start + 1));
-          continue;
-        case '-':
-          if (at(start + 1) == '-') {
-            if (at(start + 2) == '%') return pragma(start);
-            skip_line_comment(start);
-            continue;
-          }
-          return at(start + 1) == '>' ? emit(TK_ARROW, start, 2)
-                                      : emit(TK_MINUS, start, 1);
-        case '(':
-          if (at(start + 1) == '*') {
-            skip_block_comment(start, '*', ')');
-            continue;
-          }
-          return emit(TK_OPEN_PAR, start, 1);
-        case '/':
-          if (at(start + 1) == '*') {
-            skip_block_comment(start, '*', '/');
-            continue;
-          }
-          return emit(TK_SLASH, start, 1);
-        case '.':
-          if (class_at(start + 1) == digit) return fraction(start, start + 1);
-          if (at(start + 1) == '%') return emit(TK_FIELD, start, 2);
-          if (at(start + 1) == '.') return emit(TK_CDOTS, start, 2);
-          return emit(TK_DOT, start, 1);
-        case '=':
-          return at(start + 1) == '>' ? emit(TK_IMPL, start, 2) : emit(TK_EQ, start, 1);
-        case '<':
-          if (at(start + 1) == '=') return emit(TK_LTE, start, 2);
-          if (at(start + 1) == '>') return emit(TK_NEQ, start, 2);
-          return emit(TK_LT, start, 1);
-        case '>':
-          return at(start + 1) == '=' ? emit(TK_GTE, start, 2) : emit(TK_GT, start, 1);
-        case '^': return emit(TK_HAT, start, 1);
-        case '+': return emit(TK_PLUS, start, 1);
-        case '*': return emit(TK_STAR, start, 1);
-        case '|': return emit(TK_BAR, start, 1);
-        case '#': return emit(TK_DIESE, start, 1);
-        case ',': return emit(TK_COMA, start, 1);
-        case ';': return emit(TK_SEMICOL, start, 1);
-        case ':': return emit(TK_COLON, start, 1);
-        case ')': return emit(TK_CLOSE_PAR, start, 1);
-        case '{': return emit(TK_OPEN_BRACE, start, 1);
-        case '}': return emit(TK_CLOSE_BRACE, start, 1);
-        case '[': return emit(TK_OPEN_BRACKET, start, 1);
-        case ']': return emit(TK_CLOSE_BRACKET, start, 1);
-        default:
-          switch (class_at(start)) {
-            case letter: return identifier(start);
-            case digit: return number(start);
-            default: return emit(TK_ERROR, start, 1);
-          }
+        buffer_.next = start;
+        return {TK_EOF, dummy};
       }
+      unsigned char byte = static_cast<unsigned char>(input_[start]);
+      // Most blanks are single spaces between tokens.
+      if (byte == ' ') {
+        ++start;
+        continue;
+      }
+      switch (classes[byte]) {
+        case letter: found = identifier(start); break;
+        case single: found = {single_kinds[byte], start + 1}; break;
+        case blank: start = skip_class(start + 1, blank); continue;
+        case line_break:
+          new_line(span(start, start + 1));
+          ++start;
+          continue;
+        case digit: found = number(start); break;
+        case special:
+          found = operator_or_comment(byte, start);
+          if (found.kind == TK_EOF) {
+            start = found.end;
+            continue;
+          }
+          break;
+        case other: found = {TK_ERROR, start + 1}; break;
+      }
+      break;
     }
+    // An annotation's text is what follows its "--%".
+    buffer_.next = found.end;
+    return {found.kind, make(span(start, found.end), found.kind == TK_PRAGMA ? 3 : 0)};
   }
 
  private:
@@ -177,7 +192,8 @@ class scanner {
     }
   }
   match_span span(std::size_t start, std::size_t end) const {
-    return {input_.substr(start, end - start), buffer_.base + start, buffer_.base + end};
+    return {
+        {input_.data() + start, end - start}, buffer_.base + start, buffer_.base + end};
   }
   // Moves on to the next segment of the text; false at the end of the text.
   bool next_segment() {
@@ -190,9 +206,36 @@ class scanner {
     buffer_.next = 0;
     return true;
   }
-  token emit(token_kind kind, std::size_t start, std::size_t length, int offset = 0) {
-    buffer_.next = start + length;
-    return {kind, make(span(start, start + length), offset)};
+  // The token or comment that starts with one of "-(/.=<>".
+  match operator_or_comment(unsigned char byte, std::size_t start) {
+    switch (byte) {
+      case '-':
+        if (at(start + 1) == '-') {
+          if (at(start + 2) == '%') return pragma(start);
+          return {TK_EOF, skip_line_comment(start)};
+        }
+        return at(start + 1) == '>' ? match{TK_ARROW, start + 2}
+                                    : match{TK_MINUS, start + 1};
+      case '(':
+        if (at(start + 1) == '*') return {TK_EOF, skip_block_comment(start, '*', ')')};
+        return {TK_OPEN_PAR, start + 1};
+      case '/':
+        if (at(start + 1) == '*') return {TK_EOF, skip_block_comment(start, '*', '/')};
+        return {TK_SLASH, start + 1};
+      case '.':
+        if (class_at(start + 1) == digit) return fraction(start + 1);
+        if (at(start + 1) == '%') return {TK_FIELD, start + 2};
+        if (at(start + 1) == '.') return {TK_CDOTS, start + 2};
+        return {TK_DOT, start + 1};
+      case '=':
+        return at(start + 1) == '>' ? match{TK_IMPL, start + 2} : match{TK_EQ, start + 1};
+      case '<':
+        if (at(start + 1) == '=') return {TK_LTE, start + 2};
+        if (at(start + 1) == '>') return {TK_NEQ, start + 2};
+        return {TK_LT, start + 1};
+      default:
+        return at(start + 1) == '=' ? match{TK_GTE, start + 2} : match{TK_GT, start + 1};
+    }
   }
 
   // An exponent: "E" or "e", an optional sign, one or more digits. Returns the
@@ -206,54 +249,64 @@ class scanner {
     return skip_class(digits, digit);
   }
 
-  token number(std::size_t start) {
+  match number(std::size_t start) {
     std::size_t end = skip_class(start, digit);
-    if (at(end) == '.') return fraction(start, end + 1);
+    if (at(end) == '.') return fraction(end + 1);
     std::size_t with_exponent = exponent_end(end);
-    if (with_exponent != end) return emit(TK_RCONST, start, with_exponent - start);
-    return emit(TK_ICONST, start, end - start);
+    if (with_exponent != end) return {TK_RCONST, with_exponent};
+    return {TK_ICONST, end};
   }
 
   // A real literal whose point ends before `digits`: zero or more digits, then
   // an optional exponent.
-  token fraction(std::size_t start, std::size_t digits) {
-    std::size_t end = exponent_end(skip_class(digits, digit));
-    return emit(TK_RCONST, start, end - start);
+  match fraction(std::size_t digits) {
+    return {TK_RCONST, exponent_end(skip_class(digits, digit))};
   }
 
-  token identifier(std::size_t start) {
-    std::size_t end = skip_word(start);
-    if (at(end) == ':' && at(end + 1) == ':' && class_at(end + 2) == letter)
-      return emit(TK_IDENT, start, skip_word(end + 2) - start);
-    std::optional<token_kind> kind = is_a_keyword(input_.substr(start, end - start));
-    return emit(kind ? *kind : TK_IDENT, start, end - start);
+  // The text is packed while it is scanned: keywords have at most eight bytes.
+  match identifier(std::size_t start) {
+    std::uint64_t code = static_cast<unsigned char>(input_[start]);
+    std::size_t end = start + 1;
+    for (int shift = 8;; ++end, shift += 8) {
+      char_class c = class_at(end);
+      if (c != letter && c != digit) break;
+      if (shift < 64)
+        code |= std::uint64_t{static_cast<unsigned char>(input_[end])} << shift;
+    }
+    if (at(end) == ':') {
+      if (at(end + 1) == ':' && class_at(end + 2) == letter)
+        return {TK_IDENT, skip_word(end + 2)};
+    } else if (end - start == 1) {
+      return {TK_IDENT, end};
+    }
+    std::optional<token_kind> kind =
+        end - start <= 8 ? keyword_of(code) : std::optional<token_kind>{};
+    return {kind ? *kind : TK_IDENT, end};
   }
 
-  token pragma(std::size_t start) {
+  match pragma(std::size_t start) {
     const void* line_break =
         std::memchr(input_.data() + start, '\n', input_.size() - start);
-    std::size_t end = line_break != nullptr
-                          ? static_cast<const char*>(line_break) - input_.data()
-                          : input_.size();
-    return emit(TK_PRAGMA, start, end - start, 3);
+    return {TK_PRAGMA, line_break != nullptr
+                           ? static_cast<std::size_t>(
+                                 static_cast<const char*>(line_break) - input_.data())
+                           : input_.size()};
   }
 
   // The opener's position is made first: it places an unterminated comment and
-  // is the last position made when the input ends inside the comment.
-  void skip_line_comment(std::size_t start) {
+  // is the last position made when the input ends inside the comment. Both
+  // give the offset after the comment.
+  std::size_t skip_line_comment(std::size_t start) {
     make(span(start, start + 2));
     const void* line_break =
         std::memchr(input_.data() + start + 2, '\n', input_.size() - start - 2);
-    if (line_break == nullptr) {
-      buffer_.next = input_.size();
-      return;
-    }
+    if (line_break == nullptr) return input_.size();
     std::size_t end = static_cast<const char*>(line_break) - input_.data();
-    buffer_.next = end + 1;
     new_line(span(end, end + 1));
+    return end + 1;
   }
 
-  void skip_block_comment(std::size_t start, char first, char second) {
+  std::size_t skip_block_comment(std::size_t start, char first, char second) {
     lexeme opener = make(span(start, start + 2));
     std::size_t offset = start + 2;
     for (;;) {
@@ -266,8 +319,7 @@ class scanner {
       if (byte == '\n') {
         new_line(span(offset, offset + 1));
       } else if (byte == first && at(offset + 1) == second) {
-        buffer_.next = offset + 2;
-        return;
+        return offset + 2;
       }
       ++offset;
     }
@@ -285,15 +337,16 @@ Lexical_error::Lexical_error(const std::string& message, int line, int column)
       line_(line),
       column_(column) {}
 
-token lexer(lexer_buffer& buffer) { return scanner(buffer).next(); }
+// Kept out of the parser's loop, which is faster with its registers to itself.
+[[gnu::noinline]] token lexer(lexer_buffer& buffer) { return scanner(buffer).next(); }
 
 std::optional<token_kind> is_a_keyword(std::string_view text) {
-  if (text.empty() || text[0] < 'a' || text[0] > 'z') return std::nullopt;
-  for (std::int8_t index : keywords_by_initial[text[0] - 'a']) {
-    if (index < 0) break;
-    if (keywords[index].text == text) return keywords[index].kind;
-  }
-  return std::nullopt;
+  if (text.empty() || text.size() > 8) return std::nullopt;
+  for (char c : text)
+    if (classes[static_cast<unsigned char>(c)] != letter &&
+        classes[static_cast<unsigned char>(c)] != digit)
+      return std::nullopt;
+  return keyword_of(packed(text));
 }
 
 std::string_view token_name(token_kind kind) { return token_names[kind]; }

@@ -24,8 +24,7 @@ std::string simplified(std::string_view body) {
       std::string(body) + " tel");
   package pack;
   parse_context context{{texts.back()}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  if (parse() != 0) throw Syntax_error{};
+  if (parse(context) != 0) throw Syntax_error{};
   const node_def* node = simplify_node(*pack.opers.find("n")->node);
   std::string lines;
   for (const def& equation : node->defs)

@@ -174,3 +174,72 @@ TEST(Lexer, UnterminatedCommentAcrossSegmentsIsPlacedAtItsOpener) {
     EXPECT_EQ(failure.column(), 3);
   }
 }
+
+// Every keyword, and the words one byte away from it, which are identifiers
+// unless they spell another keyword; words longer than eight bytes never are.
+TEST(Lexer, KeywordsMatchExactlyTheirWholeText) {
+  const std::pair<std::string, token_kind> keywords[] = {{"and", TK_AND},
+                                                         {"assert", TK_ASSERT},
+                                                         {"bool", TK_BOOL},
+                                                         {"const", TK_CONST},
+                                                         {"current", TK_CURRENT},
+                                                         {"div", TK_DIV},
+                                                         {"else", TK_ELSE},
+                                                         {"enum", TK_ENUM},
+                                                         {"equa", TK_EQUA},
+                                                         {"false", TK_FALSE},
+                                                         {"if", TK_IF},
+                                                         {"int", TK_INT},
+                                                         {"let", TK_LET},
+                                                         {"mod", TK_MOD},
+                                                         {"node", TK_NODE},
+                                                         {"function", TK_FUNCTION},
+                                                         {"unsafe", TK_UNSAFE},
+                                                         {"not", TK_NOT},
+                                                         {"or", TK_OR},
+                                                         {"nor", TK_NOR},
+                                                         {"pre", TK_PRE},
+                                                         {"real", TK_REAL},
+                                                         {"returns", TK_RETURNS},
+                                                         {"tel", TK_TEL},
+                                                         {"type", TK_TYPE},
+                                                         {"struct", TK_STRUCT},
+                                                         {"step", TK_STEP},
+                                                         {"then", TK_THEN},
+                                                         {"true", TK_TRUE},
+                                                         {"var", TK_VAR},
+                                                         {"when", TK_WHEN},
+                                                         {"xor", TK_XOR},
+                                                         {"of", TK_OF}};
+  auto kind_of = [&](const std::string& word) {
+    for (const auto& [text, kind] : keywords)
+      if (text == word) return std::string(token_name(kind));
+    return std::string("TK_IDENT");
+  };
+  for (const auto& [text, kind] : keywords) {
+    EXPECT_EQ(tokens_of(text), listing{std::string(token_name(kind)) + " " + text});
+    EXPECT_EQ(is_a_keyword(text), kind);
+    std::string upper = text;
+    upper[0] = static_cast<char>(upper[0] - 'a' + 'A');
+    std::string shorter = text.substr(0, text.size() - 1);
+    for (const std::string& near :
+         {text + "_", text + "0", text + "s", shorter, text.substr(1), upper}) {
+      EXPECT_EQ(tokens_of(near), listing{kind_of(near) + " " + near}) << near;
+      EXPECT_EQ(is_a_keyword(near).has_value(), kind_of(near) != "TK_IDENT") << near;
+    }
+    EXPECT_EQ(tokens_of(text + "::x"), listing{"TK_IDENT " + text + "::x"});
+  }
+  EXPECT_EQ(tokens_of("functionx returnsxy a1b2c3d4e5"),
+            (listing{"TK_IDENT functionx", "TK_IDENT returnsxy", "TK_IDENT a1b2c3d4e5"}));
+  EXPECT_EQ(is_a_keyword(std::string_view("and\0", 4)), std::nullopt);
+  EXPECT_EQ(is_a_keyword("an d"), std::nullopt);
+  EXPECT_EQ(is_a_keyword(""), std::nullopt);
+}
+
+TEST(Lexer, EachSingleByteSymbolIsItsOwnToken) {
+  EXPECT_EQ(tokens_of("^+*|#,;:){}[]a:b"),
+            (listing{"TK_HAT ^", "TK_PLUS +", "TK_STAR *", "TK_BAR |", "TK_DIESE #",
+                     "TK_COMA ,", "TK_SEMICOL ;", "TK_COLON :", "TK_CLOSE_PAR )",
+                     "TK_OPEN_BRACE {", "TK_CLOSE_BRACE }", "TK_OPEN_BRACKET [",
+                     "TK_CLOSE_BRACKET ]", "TK_IDENT a", "TK_COLON :", "TK_IDENT b"}));
+}

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -14,8 +15,7 @@ namespace {
 package parse_file(std::string_view text) {
   package pack;
   parse_context context{{text}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  if (parse() != 0) throw Syntax_error{};
+  if (parse(context) != 0) throw Syntax_error{};
   return pack;
 }
 
@@ -196,6 +196,45 @@ TEST(Parser, SharesTheLeavesOfOneReading) {
             "(- (* (+ x 1) (+ x 1.0)) (+ 1 x1))");
 }
 
+// The operands of a sum grouped to the left, in written order.
+std::vector<const val_exp*> terms_of(const val_exp* sum) {
+  std::vector<const val_exp*> terms;
+  for (; sum->kind() == nat_plus; sum = sum->op(0))
+    terms.insert(terms.begin(), sum->op(1));
+  terms.insert(terms.begin(), sum);
+  return terms;
+}
+
+// Texts of up to eight bytes and longer ones are shared apart: each leaf and
+// each left-hand variable is found again by its whole text only.
+TEST(Parser, SharesLeavesByTheirWholeText) {
+  const std::string texts[] = {"ab",       "ba", "abcdefgh",   "abcdefghi",
+                               "abcdefgi", "a",  "a0",         "10",
+                               "1",        "01", "abcdefghij", "abcdefghik"};
+  std::string sum;
+  for (const std::string& text : texts) sum += (sum.empty() ? "" : " + ") + text;
+  const val_exp* e = exp_of_string("(" + sum + ") = (" + sum + ")");
+  std::vector<const val_exp*> first = terms_of(e->op(0)), second = terms_of(e->op(1));
+  ASSERT_EQ(first.size(), std::size(texts));
+  ASSERT_EQ(second.size(), std::size(texts));
+  for (std::size_t i = 0; i < std::size(texts); ++i) {
+    EXPECT_EQ(first[i]->name()->text(), texts[i]);
+    EXPECT_EQ(first[i], second[i]) << texts[i];
+    for (std::size_t j = 0; j < i; ++j) EXPECT_NE(first[i], first[j]) << texts[i];
+  }
+  package pack = parse_file(
+      "node n (abcdefgh, abcdefghi : int) returns (abcdefgh0 : int; ab, ba : int);\n"
+      "let ab = abcdefgh; ba = abcdefghi; abcdefgh0 = ab + ba; tel");
+  const node_def& node = *pack.opers.find("n")->node;
+  ASSERT_EQ(node.defs.size(), 3u);
+  EXPECT_EQ(node.defs[0].lefts[0]->name->text(), "ab");
+  EXPECT_EQ(node.defs[1].lefts[0]->name->text(), "ba");
+  EXPECT_EQ(node.defs[2].lefts[0]->name->text(), "abcdefgh0");
+  EXPECT_EQ(node.defs[0].exp->name()->text(), "abcdefgh");
+  EXPECT_EQ(node.defs[1].exp->name()->text(), "abcdefghi");
+  EXPECT_EQ(node.defs[2].exp->op(0)->name()->text(), "ab");
+}
+
 TEST(Parser, RejectsAnExpressionNotFollowedByTheEnd) {
   EXPECT_EQ(exp_syntax_error_at("a b"), "b");
   EXPECT_EQ(exp_syntax_error_at("a +"), "+");
@@ -369,8 +408,7 @@ TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
   package pack;
   parse_context context{
       {"type t = { x : int; x : bool };"}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  EXPECT_THROW(parse(), Compile_error);
+  EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.types.size(), 0u);
   EXPECT_TRUE(pack.items.empty());
 }
@@ -378,8 +416,7 @@ TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
 TEST(Parser, KeepsWhatWasDeclaredBeforeARepetition) {
   package pack;
   parse_context context{{"type a, b, a;"}, entry_point::file, pack, run_positions()};
-  xzo::parser parse(context);
-  EXPECT_THROW(parse(), Compile_error);
+  EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.types.size(), 2u);
   EXPECT_EQ(pack.items.size(), 2u);
 }
@@ -431,3 +468,45 @@ TEST(Parser, ReadsVeryLongAndVeryDeepExpressions) {
 }
 
 }  // namespace
+
+// The token source gives the start token, then every token of the lexer with
+// its lexeme (keywords and symbols included), then the parser's own end.
+TEST(Parser, GivesEveryTokenItsLexeme) {
+  reset_positions();
+  package pack;
+  parse_context context{
+      {"not x\n  <= 1.5"}, entry_point::expression, pack, run_positions()};
+  parse_value value;
+  EXPECT_EQ(yylex(&value, context), YY_START_EXP);
+  const std::tuple<int, std::string_view, int, int, int> expected[] = {
+      {YY_TK_NOT, "not", 1, 1, 3},
+      {YY_TK_IDENT, "x", 1, 5, 5},
+      {YY_TK_LTE, "<=", 2, 3, 4},
+      {YY_TK_RCONST, "1.5", 2, 6, 8}};
+  for (const auto& [code, text, line, cstart, cend] : expected) {
+    EXPECT_EQ(yylex(&value, context), code);
+    EXPECT_EQ(value.token.str, text);
+    EXPECT_EQ(value.token.line, line);
+    EXPECT_EQ(value.token.cstart, cstart);
+    EXPECT_EQ(value.token.cend, cend);
+  }
+  EXPECT_EQ(yylex(&value, context), YY_TK_EOF);
+  EXPECT_EQ(yylex(&value, context), YY_YYEOF);
+  reset_positions();
+}
+
+// Past the parser's first stack arrays, and failing there: the stacks are given
+// back when an action throws (the sanitizer build checks for leaks).
+TEST(Parser, ReleasesItsGrownStacksWhenAnActionFails) {
+  std::string deep = "const a = " + std::string(5000, '(') + "1" +
+                     std::string(5000, ')') + "; const a = 2;";
+  package pack;
+  parse_context context{{deep}, entry_point::file, pack, run_positions()};
+  EXPECT_THROW(parse(context), Compile_error);
+  EXPECT_EQ(pack.consts.size(), 1u);
+  std::string unfinished = "const b = " + std::string(5000, '(') + "1";
+  package other;
+  parse_context unfinished_context{
+      {unfinished}, entry_point::file, other, run_positions()};
+  EXPECT_EQ(parse(unfinished_context), 1);
+}
