@@ -11,8 +11,9 @@
 namespace {
 
 struct counted {
-  int* destroyed;
+  explicit counted(int* count) : destroyed(count) {}
   ~counted() { ++*destroyed; }
+  int* destroyed;
 };
 
 TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMark) {
