@@ -25,31 +25,21 @@ char* error_bytes = nullptr;
 std::size_t error_length = 0;
 std::vector<const char*> arguments;
 
-// The run handed to the work thread, and its status handed back.
+// The job handed to the work thread, cleared when it is done.
 pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
 pthread_cond_t changed = PTHREAD_COND_INITIALIZER;
-bool requested = false;
-int status = 0;
+void (*job)(void*) = nullptr;
+void* job_context = nullptr;
 
 void* work(void*) {
   keep_stack_room();
   pthread_mutex_lock(&lock);
   for (;;) {
-    while (!requested) pthread_cond_wait(&changed, &lock);
-    status = run_on_this_thread(static_cast<int>(arguments.size() - 1), arguments.data());
-    requested = false;
+    while (job == nullptr) pthread_cond_wait(&changed, &lock);
+    job(job_context);
+    job = nullptr;
     pthread_cond_broadcast(&changed);
   }
-}
-
-int status_of_run() {
-  pthread_mutex_lock(&lock);
-  requested = true;
-  pthread_cond_broadcast(&changed);
-  while (requested) pthread_cond_wait(&changed, &lock);
-  int given = status;
-  pthread_mutex_unlock(&lock);
-  return given;
 }
 
 void check(bool done) {
@@ -75,13 +65,23 @@ void start(bool keep_output) {
   reset_run_state();
 }
 
+void on_work_thread(void (*given)(void*), void* context) {
+  pthread_mutex_lock(&lock);
+  job = given;
+  job_context = context;
+  pthread_cond_broadcast(&changed);
+  while (job != nullptr) pthread_cond_wait(&changed, &lock);
+  pthread_mutex_unlock(&lock);
+}
+
 outcome run(std::span<const char* const> options, std::string_view input) {
-  check(ftruncate(input_fd, 0) == 0 &&
-        pwrite(input_fd, input.data(), input.size(), 0) ==
+  // The files keep their pages from run to run: the input is cut to its
+  // length, and the output is as long as the offset its writes reach.
+  check(pwrite(input_fd, input.data(), input.size(), 0) ==
             static_cast<ssize_t>(input.size()) &&
+        ftruncate(input_fd, static_cast<off_t>(input.size())) == 0 &&
         lseek(input_fd, 0, SEEK_SET) == 0);
-  if (keeping_output)
-    check(ftruncate(output_fd, 0) == 0 && lseek(output_fd, 0, SEEK_SET) == 0);
+  if (keeping_output) check(lseek(output_fd, 0, SEEK_SET) == 0);
   arguments.assign({"za2vu"});
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(nullptr);
@@ -92,7 +92,8 @@ outcome run(std::span<const char* const> options, std::string_view input) {
   FILE* process_stderr = stderr;
   stderr = open_memstream(&error_bytes, &error_length);
   check(stderr != nullptr);
-  int given = status_of_run();
+  int given =
+      run_on_this_thread(static_cast<int>(arguments.size() - 1), arguments.data());
   std::fclose(stderr);
   stderr = process_stderr;
 

@@ -166,11 +166,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const mode& chosen = modes[data[0] % modes.size()];
   std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
-  if (chosen.takes == value::none) {
-    run_once(chosen, nullptr, text);
-    return 0;
-  }
-  for (const std::string& option_value : values_for(chosen.takes, data[1], text))
-    run_once(chosen, &option_value, text);
+  auto runs = [&] {
+    if (chosen.takes == value::none) {
+      run_once(chosen, nullptr, text);
+      return;
+    }
+    for (const std::string& option_value : values_for(chosen.takes, data[1], text))
+      run_once(chosen, &option_value, text);
+  };
+  fuzz_run::on_work_thread(runs);
   return 0;
 }

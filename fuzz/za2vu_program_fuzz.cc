@@ -42,23 +42,29 @@ constexpr const char* harness = "harness_check";
   std::abort();
 }
 
-// The output of the mode on the text, which the mode must accept.
-std::string output_of(std::initializer_list<const char*> options, std::string_view text) {
+// The output of the mode on the text, which the mode must accept: the text
+// is the program, or for `readable` an output printed from it.
+std::string output_of(std::initializer_list<const char*> options, std::string_view text,
+                      std::string_view failure = "a mode rejects the program") {
   fuzz_run::outcome result =
       fuzz_run::run(std::span(options.begin(), options.size()), text);
   if (result.status != 0) {
-    std::string what = "a mode rejects the program:";
+    std::string what(failure);
+    what += ':';
     for (const char* option : options) (what += ' ') += option;
     finding(what, text, result.err);
   }
   return std::string(result.out);
 }
 
-void check_readable(std::string_view printed, std::string_view source) {
-  if (!program_text::readable(printed)) return;
-  static const char* const reading[] = {"-tparse"};
-  fuzz_run::outcome result = fuzz_run::run(reading, printed);
-  if (result.status != 0) finding("readable", source, printed);
+// The output of the mode on a printed text, which must read back.
+std::string output_again(std::initializer_list<const char*> options,
+                         std::string_view text) {
+  return output_of(options, text, "readable");
+}
+
+void check_readable(std::string_view printed) {
+  if (program_text::readable(printed)) output_again({"-tparse"}, printed);
 }
 
 void check_same(std::string_view property, std::string_view expected,
@@ -88,53 +94,44 @@ void check_program(const std::string& program,
                    const std::vector<std::string>& node_names) {
   output_of({"-tlex"}, program);
   output_of({"-tparse"}, program);
-  output_of({"-v"}, program);
   output_of({"-vv", "-k2quelm", harness}, program);
 
   std::string printed = output_of({}, program);
-  check_readable(printed, program);
   if (program_text::readable(printed))
-    check_same("reprint", printed, output_of({}, printed));
+    check_same("reprint", printed, output_again({}, printed));
 
   for (const std::string& name : node_names) {
     std::string flat = output_of({"-flat", name.c_str()}, program);
-    check_readable(flat, program);
     if (program_text::readable(flat))
-      check_same("flat " + name, flat, output_of({"-flat", name.c_str()}, flat));
+      check_same("flat " + name, flat, output_again({"-flat", name.c_str()}, flat));
   }
-  output_of({"-usrreal", "-usrbool", "-flat", node_names.front().c_str()}, program);
 
   std::string declarations = program_text::without_nodes(printed);
   std::string cleaned = output_of({"-clean"}, program);
-  check_same("clean", cleaned, output_of({"-clean"}, declarations + cleaned));
+  check_same("clean", cleaned, output_again({"-clean"}, declarations + cleaned));
   std::string all_cleaned = output_of({"-cleanall"}, program);
   check_same("cleanall", all_cleaned,
-             output_of({"-cleanall"}, declarations + all_cleaned));
+             output_again({"-cleanall"}, declarations + all_cleaned));
   check_cleanall(printed, cleaned, all_cleaned);
-  output_of({"-v", "-clean", "-usrbool"}, program);
-  output_of({"-cleanall", "-usrint", "-usrbool"}, program);
 
   std::string simplified = output_of({"-simp"}, program);
   check_same("interface", program_text::outside_bodies(printed),
              program_text::outside_bodies(simplified));
-  check_readable(simplified, program);
-  if (program_text::readable(simplified)) output_of({"-simp"}, simplified);
-  output_of({"-v", "-simp", "-usrreal"}, program);
+  if (program_text::readable(simplified)) output_again({"-simp"}, simplified);
 
   std::string with_harness = output_of({"-k2quelm", harness}, program);
-  check_readable(with_harness, program);
+  check_readable(with_harness);
   std::string_view first = program_text::first_node(with_harness);
   if (!first.starts_with(std::string("node ") + harness + " (") ||
       with_harness.substr(first.size()) != printed)
     finding("harness", printed, with_harness);
-  output_of({"-usrint", "-k2quelm", harness}, program);
 
   for (std::initializer_list<const char*> modes :
        {std::initializer_list<const char*>{"-usrint"},
         {"-usrreal"},
         {"-usrbool"},
         {"-usrint", "-usrreal", "-usrbool", "-simp"}})
-    check_readable(output_of(modes, program), program);
+    check_readable(output_of(modes, program));
 }
 
 }  // namespace
@@ -162,6 +159,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program += generator.node(index);
     node_names.push_back((index % 2 == 0 ? "P" : "N") + std::to_string(index));
   }
-  check_program(program, node_names);
+  auto check = [&] { check_program(program, node_names); };
+  fuzz_run::on_work_thread(check);
   return 0;
 }
