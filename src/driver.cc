@@ -115,38 +115,41 @@ int run(int argc, const char* const* argv) {
   return 1;
 }
 
+// Every module may recurse over trees as deep as the input nests, so the work
+// runs on a thread whose stack holds 100000 levels and more; the main thread
+// only waits for it. Without that stack (an address-space limit leaves no room
+// for it) the work does not start: on the main thread's small stack a deep
+// input would overflow it.
 struct run_request {
   int argc;
   const char* const* argv;
   int status;
 };
 
-// Every module may recurse over trees as deep as the input nests, so the work
-// runs on a thread whose stack holds 100000 levels and more; the main thread
-// only waits for it. Without that stack (an address-space limit leaves no room
-// for it) the work does not start: on the main thread's small stack a deep
-// input would overflow it.
-constexpr std::size_t work_stack_size = std::size_t{2} << 30;
-
-// What the deepest recursion leaves below itself: room for the calls that do
-// not recurse, for unwinding and for printing the diagnostic.
-constexpr std::size_t stack_margin = std::size_t{16} << 20;
-
 void* run_on_worker(void* request) {
   auto* work = static_cast<run_request*>(request);
-  pthread_attr_t attributes;
-  void* lowest = nullptr;
-  std::size_t size = 0;
-  if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
-    if (pthread_attr_getstack(&attributes, &lowest, &size) == 0 && size > stack_margin)
-      stack_room::keep_above(lowest, stack_margin);
-    pthread_attr_destroy(&attributes);
-  }
+  keep_stack_room();
   work->status = run(work->argc, work->argv);
   return nullptr;
 }
 
 }  // namespace
+
+// What the deepest recursion leaves below itself: room for the calls that do
+// not recurse, for unwinding and for printing the diagnostic.
+constexpr std::size_t stack_margin = std::size_t{16} << 20;
+
+void keep_stack_room() {
+  pthread_attr_t attributes;
+  void* lowest = nullptr;
+  std::size_t size = 0;
+  if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+  if (pthread_attr_getstack(&attributes, &lowest, &size) == 0 && size > stack_margin)
+    stack_room::keep_above(lowest, stack_margin);
+  pthread_attr_destroy(&attributes);
+}
+
+int run_on_this_thread(int argc, const char* const* argv) { return run(argc, argv); }
 
 int run_program(int argc, const char* const* argv) {
   run_request request{argc, argv, 2};
