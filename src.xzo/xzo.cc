@@ -180,10 +180,10 @@ void list_token(std::string_view name, const lexeme& position) {
 }
 
 void list_tokens(lexer_buffer buffer) {
-  for (token next = lexer(buffer); next.kind != TK_EOF; next = lexer(buffer)) {
-    auto [name, position] = token_code(next);
-    list_token(name, position);
-  }
+  lexeme position;
+  for (token_kind kind = lexer(buffer, position); kind != TK_EOF;
+       kind = lexer(buffer, position))
+    list_token(token_name(kind), position);
 }
 
 // Runs the parser over the context's input; the parser stops at the first

@@ -16,25 +16,15 @@ std::span<const val_exp* const> operands_of(exp_list items) {
   return operands;
 }
 
-// The text's bytes as one number, the first byte lowest; for at most eight
-// bytes.
-std::uint64_t short_text_code(std::string_view text) {
-  std::uint64_t code = 0;
-  for (std::size_t at = text.size(); at-- > 0;)
-    code = code << 8 | static_cast<unsigned char>(text[at]);
-  return code;
-}
-
 const val_exp* new_leaf(exp_kind kind, std::string_view text) {
   return make_val_exp(named_nature(kind, make_text(run_arena(), text)), {});
 }
 
 }  // namespace
 
-const val_exp* leaf_table::leaf(exp_kind kind, const lexeme& token) {
+const val_exp* leaf_table::new_or_long_leaf(exp_kind kind, const lexeme& token) {
   if (token.str.size() <= 8) {
     std::uint64_t code = short_text_code(token.str);
-    if (const val_exp* const* shared = short_leaves_.find(code)) return *shared;
     const val_exp* made = new_leaf(kind, token.str);
     short_leaves_.try_emplace(code, made);
     return made;
@@ -45,10 +35,9 @@ const val_exp* leaf_table::leaf(exp_kind kind, const lexeme& token) {
   return made;
 }
 
-const left* leaf_table::left_id(const lexeme& token) {
+const left* leaf_table::new_or_long_left_id(const lexeme& token) {
   if (token.str.size() <= 8) {
     std::uint64_t code = short_text_code(token.str);
-    if (const left* const* shared = short_lefts_.find(code)) return *shared;
     const left* made = left_id_of(leaf(nat_ident, token)->name());
     short_lefts_.try_emplace(code, made);
     return made;

@@ -25,11 +25,22 @@ using exp_list = scratch_list<const val_exp*>;
 class leaf_table {
  public:
   /// The expression leaf of kind `kind` (a name, an integer or a real
-  /// literal) with the token's text.
-  const val_exp* leaf(exp_kind kind, const lexeme& token);
+  /// literal) with the token's text. Most leaves are found again by their
+  /// short text, inline; the others are made or found out of line.
+  const val_exp* leaf(exp_kind kind, const lexeme& token) {
+    if (token.str.size() <= 8)
+      if (const val_exp* const* shared = short_leaves_.find(short_text_code(token.str)))
+        return *shared;
+    return new_or_long_leaf(kind, token);
+  }
 
   /// The left-hand side that is the variable named by the token.
-  const left* left_id(const lexeme& token);
+  const left* left_id(const lexeme& token) {
+    if (token.str.size() <= 8)
+      if (const left* const* shared = short_lefts_.find(short_text_code(token.str)))
+        return *shared;
+    return new_or_long_left_id(token);
+  }
 
   /// The name with the token's text, without position.
   ident name(const lexeme& token) { return leaf(nat_ident, token)->name(); }
@@ -47,6 +58,18 @@ class leaf_table {
   // names and literals hold no zero byte, so no two texts have one number.
   template <typename T>
   using by_short_text = flat_map<std::uint64_t, const T*>;
+
+  // The text's bytes as one number, the first byte lowest; for at most eight
+  // bytes.
+  static std::uint64_t short_text_code(std::string_view text) {
+    std::uint64_t code = 0;
+    for (std::size_t at = text.size(); at-- > 0;)
+      code = code << 8 | static_cast<unsigned char>(text[at]);
+    return code;
+  }
+  // Out of line, so that the frequent path stays small enough to inline.
+  [[gnu::noinline]] const val_exp* new_or_long_leaf(exp_kind kind, const lexeme& token);
+  [[gnu::noinline]] const left* new_or_long_left_id(const lexeme& token);
 
   // Names, integer and real literals never have the same text.
   by_short_text<val_exp> short_leaves_;

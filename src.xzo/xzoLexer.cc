@@ -129,7 +129,7 @@ class scanner {
  public:
   explicit scanner(lexer_buffer& buffer) : buffer_(buffer), input_(buffer.input) {}
 
-  token next() {
+  token_kind next(lexeme& position) {
     std::size_t start = buffer_.next;
     match found;
     for (;;) {
@@ -139,7 +139,8 @@ class scanner {
           continue;
         }
         buffer_.next = start;
-        return {TK_EOF, dummy};
+        position = dummy;
+        return TK_EOF;
       }
       unsigned char byte = static_cast<unsigned char>(input_[start]);
       // Most blanks are single spaces between tokens.
@@ -169,7 +170,8 @@ class scanner {
     }
     // An annotation's text is what follows its "--%".
     buffer_.next = found.end;
-    return {found.kind, make(span(start, found.end), found.kind == TK_PRAGMA ? 3 : 0)};
+    position = make(span(start, found.end), found.kind == TK_PRAGMA ? 3 : 0);
+    return found.kind;
   }
 
  private:
@@ -338,7 +340,15 @@ Lexical_error::Lexical_error(const std::string& message, int line, int column)
       column_(column) {}
 
 // Kept out of the parser's loop, which is faster with its registers to itself.
-[[gnu::noinline]] token lexer(lexer_buffer& buffer) { return scanner(buffer).next(); }
+[[gnu::noinline]] token_kind lexer(lexer_buffer& buffer, lexeme& position) {
+  return scanner(buffer).next(position);
+}
+
+token lexer(lexer_buffer& buffer) {
+  token next;
+  next.kind = lexer(buffer, next.lx);
+  return next;
+}
 
 std::optional<token_kind> is_a_keyword(std::string_view text) {
   if (text.empty() || text.size() > 8) return std::nullopt;

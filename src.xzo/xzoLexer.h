@@ -68,6 +68,10 @@ struct lexer_buffer {
 /// The next token of the buffer, after blanks, line breaks and comments.
 token lexer(lexer_buffer& buffer);
 
+/// The same, written where the parser wants it: the token's kind, its
+/// position into `position` (`dummy` for TK_EOF).
+token_kind lexer(lexer_buffer& buffer, lexeme& position);
+
 /// The keyword spelt exactly by `text`, if it is one.
 std::optional<token_kind> is_a_keyword(std::string_view text);
 

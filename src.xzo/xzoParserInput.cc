@@ -20,8 +20,7 @@ int yylex(parse_value* value, parse_context& context) {
   // The grammar reads TK_EOF itself, so that each entry point says where the
   // input must end; the parser then asks once more for its own end.
   if (context.ended) return YY_YYEOF;
-  token next = lexer(context.buffer);
-  context.ended = next.kind == TK_EOF;
-  value->token = next.lx;
-  return first_token_code + next.kind;
+  token_kind kind = lexer(context.buffer, value->token);
+  context.ended = kind == TK_EOF;
+  return first_token_code + kind;
 }
