@@ -6,11 +6,9 @@
 # "programs" fuzzes the choices of the program generator, checking the output
 # properties on every program; "both" runs one after the other.
 # Usage: fuzz.sh [SECONDS] [bytes|programs|both]
-# Installs clang-14, libclang-rt-14-dev and llvm-14 (the symbolizer, so that a
-# finding shows files and lines) through apt-get when missing and root (or
-# sudo), quietly unless it fails; otherwise names them. Prints the executions
-# and the coverage reached by each target; fails on any finding, whose input
-# is left in build-fuzz.
+# Installs what it needs (clang 14, its fuzzing runtime, the symbolizer) the
+# way the build's set-up does. Prints the executions and the coverage reached
+# by each target; fails on any finding, whose input is left in build-fuzz.
 set -euo pipefail
 seconds=${1:-60}
 targets=${2:-bytes}
@@ -22,24 +20,8 @@ esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 
-"$root/scripts/setup.sh"
-symbolizer=/usr/lib/llvm-14/bin/llvm-symbolizer
-if ! command -v clang++-14 > /dev/null || [ ! -x "$symbolizer" ] ||
-   ! compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' > /dev/null; then
-  packages=(clang-14 libclang-rt-14-dev llvm-14)
-  echo "za2vu: fuzzing needs the Debian packages ${packages[*]}" >&2
-  if [ "$(id -u)" -eq 0 ]; then install=(env DEBIAN_FRONTEND=noninteractive apt-get -q -y)
-  elif command -v sudo > /dev/null && sudo -n true 2> /dev/null; then
-    install=(sudo DEBIAN_FRONTEND=noninteractive apt-get -q -y)
-  else echo "za2vu: install them first: sudo apt-get install ${packages[*]}" >&2; exit 1
-  fi
-  if ! apt_log=$({ "${install[@]}" update &&
-                   "${install[@]}" install --no-install-recommends "${packages[@]}"; } 2>&1); then
-    echo "$apt_log" >&2
-    exit 1
-  fi
-fi
-export ASAN_SYMBOLIZER_PATH=$symbolizer
+"$root/scripts/setup.sh" --fuzz
+export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZA2VU_FUZZ=ON > /dev/null
