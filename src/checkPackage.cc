@@ -34,17 +34,15 @@ void report_repeats(check_scope& scope) {
 // which resolves it once whatever refers to it later.
 void check_type_declaration(check_scope& scope, env& environment,
                             const type_def& declared) {
-  if (declared.kind == aliased_type)
-    checked_type(scope, environment, *declared.definition);
+  if (declared.kind == aliased_type) report_undeclared_type(scope, *declared.definition);
   if (declared.kind == struct_type)
     for (ident field : declared.info->field_names)
-      checked_type(scope, environment, *declared.info->fields.find(field->text())->type);
+      report_undeclared_type(scope, *declared.info->fields.find(field->text())->type);
   const type_eff* type = &unknown_type;
   try {
     type = resolve_type(environment, *make_named_type(declared.name));
   } catch (const Global_error& failure) {
-    for (type_entry& entry : environment.types)
-      if (entry.type == nullptr) entry.type = &unknown_type;
+    forget_failed_resolution(environment);
     if (failure.message.starts_with("recursive"))
       scope.found.error(
           span_of_text(declared.name), "recursive",

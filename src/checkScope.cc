@@ -38,8 +38,11 @@ std::string shown_clock(flow_clock on) {
   return on == nullptr ? "the base clock" : "clock '" + std::string(on->text()) + "'";
 }
 
+// Names of one or two bytes are all one edit apart: none is suggested for them.
+// Names of one or two bytes are all one edit apart: none is suggested for them.
 void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> candidates,
              std::span<const ident> more) {
+  if (wanted.size() < 3) return;
   for (std::span<const ident> names : {candidates, more})
     for (ident name : names)
       if (one_edit_apart(wanted, name->text())) {
@@ -49,21 +52,27 @@ void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> cand
       }
 }
 
+bool report_undeclared_type(check_scope& scope, const type_exp& type) {
+  if (type.kind != named_type || scope.pack.types.find(type.name->text()) != nullptr)
+    return false;
+  diagnostic& d =
+      scope.found.error(span_of_text(type.name), "undeclared",
+                        "undeclared type '" + std::string(type.name->text()) + "'");
+  suggest(d, type.name->text(), scope.type_list);
+  return true;
+}
+
+void forget_failed_resolution(env& environment) {
+  for (type_entry& entry : environment.types)
+    if (entry.type == nullptr) entry.type = &unknown_type;
+}
+
 const type_eff* checked_type(check_scope& scope, env& environment, const type_exp& type) {
-  if (type.kind == named_type && scope.pack.types.find(type.name->text()) == nullptr) {
-    diagnostic& d =
-        scope.found.error(span_of_text(type.name), "undeclared",
-                          "undeclared type '" + std::string(type.name->text()) + "'");
-    suggest(d, type.name->text(), scope.type_list);
-    return &unknown_type;
-  }
+  if (report_undeclared_type(scope, type)) return &unknown_type;
   try {
     return resolve_type(environment, type);
   } catch (const Global_error&) {
-    // The names on the failed path stay pending: they become unknown, so that
-    // they are not taken for recursive when met again.
-    for (type_entry& entry : environment.types)
-      if (entry.type == nullptr) entry.type = &unknown_type;
+    forget_failed_resolution(environment);
     return &unknown_type;
   }
 }

@@ -64,12 +64,20 @@ struct check_scope {
   }
 };
 
+/// Reports the written type when it names an undeclared type, and says so.
+bool report_undeclared_type(check_scope& scope, const type_exp& type);
+
+/// Makes unknown the named types that a failed resolution left pending, so
+/// that they are not taken for recursive when met again.
+void forget_failed_resolution(env& environment);
+
 /// The effective type of a written type, resolved in `environment`; the
 /// unknown type, after reporting an undeclared type, or silently when its
 /// resolution fails otherwise (the declaration's check reports that).
 const type_eff* checked_type(check_scope& scope, env& environment, const type_exp& type);
 
 /// Adds to the diagnostic the note "did you mean 'NAME'?" at the declaration
-/// of the first candidate one edit away from `wanted`, if there is one.
+/// of the first candidate one edit away from `wanted`, if there is one and
+/// `wanted` has at least three bytes.
 void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> candidates,
              std::span<const ident> more = {});
