@@ -1,15 +1,10 @@
 // The fuzzing target: the first byte of an input chooses the options, the
 // second a variant of the option's value, and the rest is the zo text, read on
-// standard input. The program runs through its own entry point; standard
-// output goes to /dev/null, and the program's standard error stream is a
-// memory stream for the run, to check the shape of the diagnostic (the
-// fuzzer and the sanitizers keep writing to descriptor 2). Any other status, an unknown
-// failure, or an arena that grows beyond a fixed multiple of the input aborts, which the
-// fuzzer reports.
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-
+// standard input. The program runs in the process; its standard output is
+// thrown away, and its standard error stream is kept to check the shape of the
+// diagnostic (the fuzzer and the sanitizers keep writing to descriptor 2). Any
+// other status, an unknown failure, or an arena that grows beyond a fixed
+// multiple of the input aborts, which the fuzzer reports.
 #include <array>
 #include <cstdint>
 #include <cstdio>
@@ -19,8 +14,7 @@
 #include <vector>
 
 #include "arena.h"
-#include "driver.h"
-#include "runState.h"
+#include "fuzzRun.h"
 
 namespace {
 
@@ -59,8 +53,6 @@ const std::array<mode, 21> modes = {{
 // The arena may hold this much, plus this many bytes per input byte.
 constexpr std::size_t arena_base = std::size_t{8} << 20;
 constexpr std::size_t arena_per_byte = 1024;
-
-int input_fd = -1;
 
 [[noreturn]] void finding(const std::string& what, int status, std::string_view err) {
   std::fprintf(stderr, "\nFINDING: %s (status %d), standard error:\n%.*s\n", what.c_str(),
@@ -154,40 +146,19 @@ void check_outcome(int status, std::string_view err, bool verbose) {
 
 void run_once(const mode& chosen, const std::string* option_value,
               std::string_view text) {
-  reset_run_state();
-  std::vector<const char*> argv{"za2vu"};
-  argv.insert(argv.end(), chosen.options.begin(), chosen.options.end());
-  if (option_value != nullptr) argv.push_back(option_value->c_str());
-  argv.push_back(nullptr);
-
-  if (lseek(input_fd, 0, SEEK_SET) != 0) std::abort();
-  char* diagnostics = nullptr;
-  std::size_t length = 0;
-  FILE* process_stderr = stderr;
-  stderr = open_memstream(&diagnostics, &length);
-  if (stderr == nullptr) std::abort();
-  int status = run_program(static_cast<int>(argv.size() - 1), argv.data());
-  std::fclose(stderr);
-  stderr = process_stderr;
-
-  std::string err(diagnostics, length);
-  std::free(diagnostics);
-  check_outcome(status, err, chosen.verbose);
+  std::vector<const char*> options(chosen.options.begin(), chosen.options.end());
+  if (option_value != nullptr) options.push_back(option_value->c_str());
+  fuzz_run::outcome result = fuzz_run::run(options, text);
+  check_outcome(result.status, result.err, chosen.verbose);
   if (run_arena().reserved() > arena_base + arena_per_byte * text.size())
-    finding("arena beyond its bound: " + std::to_string(run_arena().reserved()), status,
-            err);
+    finding("arena beyond its bound: " + std::to_string(run_arena().reserved()),
+            result.status, result.err);
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-  int null = open("/dev/null", O_WRONLY);
-  input_fd = memfd_create("zo-input", 0);
-  if (null < 0 || input_fd < 0) std::abort();
-  dup2(null, STDOUT_FILENO);
-  dup2(input_fd, STDIN_FILENO);
-  close(null);
-  reset_run_state();
+  fuzz_run::start(false);
   return 0;
 }
 
@@ -195,14 +166,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size < 2) return 0;
   const mode& chosen = modes[data[0] % modes.size()];
   std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
-  if (ftruncate(input_fd, 0) != 0 ||
-      pwrite(input_fd, text.data(), text.size(), 0) != static_cast<ssize_t>(text.size()))
-    std::abort();
-  if (chosen.takes == value::none) {
-    run_once(chosen, nullptr, text);
-    return 0;
-  }
-  for (const std::string& option_value : values_for(chosen.takes, data[1], text))
-    run_once(chosen, &option_value, text);
+  auto runs = [&] {
+    if (chosen.takes == value::none) {
+      run_once(chosen, nullptr, text);
+      return;
+    }
+    for (const std::string& option_value : values_for(chosen.takes, data[1], text))
+      run_once(chosen, &option_value, text);
+  };
+  fuzz_run::on_work_thread(runs);
   return 0;
 }

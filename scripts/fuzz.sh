@@ -1,39 +1,31 @@
 #!/usr/bin/env bash
-# Builds the libFuzzer target (clang 14, AddressSanitizer, UndefinedBehavior-
+# Builds the libFuzzer targets (clang 14, AddressSanitizer, UndefinedBehavior-
 # Sanitizer) in build-fuzz and fuzzes every mode for SECONDS (default 60) on
-# two processes, from a seed corpus made of the test inputs and the examples.
-# Installs clang-14, libclang-rt-14-dev and llvm-14 (the symbolizer, so that a
-# finding shows files and lines) through apt-get when missing and root (or
-# sudo), quietly unless it fails; otherwise names them. Prints the executions
-# and the coverage reached; fails on any finding, whose input is left in
-# build-fuzz.
+# two processes with each target chosen (default bytes): "bytes" fuzzes the
+# text read, from a seed corpus made of the test inputs and the examples;
+# "programs" fuzzes the choices of the program generator, checking the output
+# properties on every program; "both" runs one after the other.
+# Usage: fuzz.sh [SECONDS] [bytes|programs|both]
+# Installs what it needs (clang 14, its fuzzing runtime, the symbolizer) the
+# way the build's set-up does. Prints the executions and the coverage reached
+# by each target; fails on any finding, whose input is left in build-fuzz.
 set -euo pipefail
 seconds=${1:-60}
+targets=${2:-bytes}
+case $targets in
+  bytes|programs) ;;
+  both) targets="bytes programs" ;;
+  *) echo "za2vu: unknown target $targets (bytes, programs or both)" >&2; exit 2 ;;
+esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
 
-"$root/scripts/setup.sh"
-symbolizer=/usr/lib/llvm-14/bin/llvm-symbolizer
-if ! command -v clang++-14 > /dev/null || [ ! -x "$symbolizer" ] ||
-   ! compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' > /dev/null; then
-  packages=(clang-14 libclang-rt-14-dev llvm-14)
-  echo "za2vu: fuzzing needs the Debian packages ${packages[*]}" >&2
-  if [ "$(id -u)" -eq 0 ]; then install=(env DEBIAN_FRONTEND=noninteractive apt-get -q -y)
-  elif command -v sudo > /dev/null && sudo -n true 2> /dev/null; then
-    install=(sudo DEBIAN_FRONTEND=noninteractive apt-get -q -y)
-  else echo "za2vu: install them first: sudo apt-get install ${packages[*]}" >&2; exit 1
-  fi
-  if ! apt_log=$({ "${install[@]}" update &&
-                   "${install[@]}" install --no-install-recommends "${packages[@]}"; } 2>&1); then
-    echo "$apt_log" >&2
-    exit 1
-  fi
-fi
-export ASAN_SYMBOLIZER_PATH=$symbolizer
+"$root/scripts/setup.sh" --fuzz
+export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZA2VU_FUZZ=ON > /dev/null
-ninja -C "$build" -j2 za2vu_fuzz
+ninja -C "$build" -j2 za2vu_fuzz za2vu_program_fuzz
 
 # Seeds: every test input and example under each choice of options (first
 # byte) with the second variant of the option's value (second byte).
@@ -48,20 +40,39 @@ for mode in $(seq 0 20); do
   done
 done
 
-# Inputs up to 16 KiB; the process may use 1 GiB plus 4 KiB per input byte,
-# and the harness bounds the trees to 8 MiB plus 1 KiB per input byte.
+# Fuzzes with the target for SECONDS on two processes; prints the figures
+# of the last report and keeps the log in build-fuzz.
+fuzz() {
+  local name=$1 target=$2
+  shift 2
+  local log=$build/fuzz-$name.log status=0
+  "$target" -fork=2 -max_total_time="$seconds" -print_final_stats=1 \
+    "$@" > "$log" 2>&1 || status=$?
+  grep -E '^#[0-9]+: cov:' "$log" | tail -1 |
+    sed -E "s/^#([0-9]+): cov: ([0-9]+) ft: ([0-9]+) corp: ([0-9]+).*/$name: executions \1, cov \2, ft \3, corpus \4/"
+  if [ "$status" -ne 0 ]; then
+    grep -E 'FINDING|ERROR|SUMMARY|crash-|timeout-|oom-|leak-' "$log" | head -20 >&2
+    echo "za2vu: the fuzzer found a failure (log: $log)" >&2
+  fi
+  return "$status"
+}
+
+# Text inputs up to 16 KiB; the process may use 1 GiB plus 4 KiB per input
+# byte, and the harness bounds the trees to 8 MiB plus 1 KiB per input byte.
+# A program's choices fit in 512 bytes.
 max_len=16384
 cd "$build"
-log=$build/fuzz.log
 status=0
-./fuzz/za2vu_fuzz -fork=2 -max_total_time="$seconds" -timeout=1 -max_len=$max_len \
-  -rss_limit_mb=$((1024 + max_len * 4096 / 1048576)) -malloc_limit_mb=512 \
-  -close_fd_mask=1 -dict="$root/fuzz/zo.dict" -print_final_stats=1 \
-  "$corpus" "$seeds" > "$log" 2>&1 || status=$?
-grep -E '^#[0-9]+: cov:' "$log" | tail -1 |
-  sed -E 's/^#([0-9]+): cov: ([0-9]+) ft: ([0-9]+) corp: ([0-9]+).*/executions \1, cov \2, ft \3, corpus \4/'
-if [ "$status" -ne 0 ]; then
-  grep -E 'FINDING|ERROR|SUMMARY|crash-|timeout-|oom-|leak-' "$log" | head -20 >&2
-  echo "za2vu: the fuzzer found a failure (log: $log)" >&2
-fi
+for target in $targets; do
+  case $target in
+    bytes)
+      fuzz bytes ./fuzz/za2vu_fuzz -timeout=1 -max_len=$max_len \
+        -rss_limit_mb=$((1024 + max_len * 4096 / 1048576)) -malloc_limit_mb=512 \
+        -dict="$root/fuzz/zo.dict" "$corpus" "$seeds" || status=$? ;;
+    programs)
+      mkdir -p "$build/corpus-programs"
+      fuzz programs ./fuzz/za2vu_program_fuzz -timeout=5 -max_len=512 \
+        -rss_limit_mb=2048 "$build/corpus-programs" || status=$? ;;
+  esac
+done
 exit "$status"

@@ -27,20 +27,29 @@ arena::~arena() {
 // small and a large one makes few chunks. A big input's trees fill hundreds of
 // megabytes: with small pages they would cost a fault and a TLB entry every
 // 4 KiB.
+// A chunk given back by a rewind is taken again when it holds the size; one
+// that does not is released with every kept chunk after it.
 void arena::grow(region& full, std::size_t size) {
-  std::size_t growth = std::min(chunks_.size(), largest_growth);
-  std::size_t length = std::max(size, chunk_size << growth);
-  chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
-  chunk_lengths_.push_back(length);
+  if (chunks_used_ < chunks_.size() && chunk_lengths_[chunks_used_] < size) {
+    chunks_.resize(chunks_used_);
+    chunk_lengths_.resize(chunks_used_);
+  }
+  if (chunks_used_ == chunks_.size()) {
+    std::size_t growth = std::min(chunks_.size(), largest_growth);
+    std::size_t length = std::max(size, chunk_size << growth);
+    chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
+    chunk_lengths_.push_back(length);
+    if (length >= 2 * huge_page) ask_for_huge_pages(chunks_.back().get(), length);
+  }
+  std::size_t length = chunk_lengths_[chunks_used_];
   reserved_ += length;
-  full.next = chunks_.back().get();
+  full.next = chunks_[chunks_used_++].get();
   full.limit = full.next + length;
-  if (length >= 2 * huge_page) ask_for_huge_pages(full.next, length);
 }
 
 arena::mark arena::filled() const {
-  return {chunks_.size(), destructors_.size(), nodes_.next,
-          nodes_.limit,   packed_.next,        packed_.limit};
+  return {chunks_used_, destructors_.size(), nodes_.next,
+          nodes_.limit, packed_.next,        packed_.limit};
 }
 
 void arena::rewind(const mark& to) {
@@ -48,11 +57,7 @@ void arena::rewind(const mark& to) {
     destructors_.back().destroy(destructors_.back().object);
     destructors_.pop_back();
   }
-  while (chunks_.size() > to.chunks) {
-    reserved_ -= chunk_lengths_.back();
-    chunk_lengths_.pop_back();
-    chunks_.pop_back();
-  }
+  while (chunks_used_ > to.chunks) reserved_ -= chunk_lengths_[--chunks_used_];
   nodes_ = {to.nodes_next, to.nodes_limit};
   packed_ = {to.packed_next, to.packed_limit};
 }

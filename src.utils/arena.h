@@ -48,11 +48,12 @@ class arena {
   };
   mark filled() const;
 
-  /// Destroys the objects made since the mark, newest first, and releases the
-  /// chunks added since; what was taken before the mark stays valid.
+  /// Destroys the objects made since the mark, newest first, and gives back
+  /// the chunks added since; what was taken before the mark stays valid. The
+  /// chunks given back are kept, already faulted in, for the runs that follow.
   void rewind(const mark& to);
 
-  /// The bytes of every chunk held.
+  /// The bytes of the chunks in use, up to the one being filled.
   std::size_t reserved() const { return reserved_; }
 
   /// A copy of `items` that lives as long as the arena.
@@ -90,8 +91,11 @@ class arena {
     void (*destroy)(void*);
   };
 
+  // The chunks in use are the first `chunks_used_`; those after them were
+  // given back by a rewind and are taken again in order.
   std::vector<std::unique_ptr<char[]>> chunks_;
   std::vector<std::size_t> chunk_lengths_;
+  std::size_t chunks_used_ = 0;
   std::size_t reserved_ = 0;
   std::vector<destructor> destructors_;
   region nodes_;

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <deque>
 #include <memory>
+#include <vector>
 
 #include "arena.h"
 #include "errors.h"
@@ -19,11 +20,25 @@
 
 namespace {
 
+// A block of text bytes and the bytes it holds.
+struct text_buffer {
+  std::unique_ptr<char[]> bytes;
+  std::size_t capacity = 0;
+};
+
 // Positions made while reading point into the text read, so every text read
-// is kept until the process ends.
-std::deque<std::unique_ptr<char[]>>& texts_read() {
-  static std::deque<std::unique_ptr<char[]>> texts;
+// is kept until the run state is reset.
+std::deque<text_buffer>& texts_read() {
+  static std::deque<text_buffer> texts;
   return texts;
+}
+
+// The large buffers of the texts forgotten at a reset, kept for the runs that
+// follow: a process that reads input after input (a fuzzing harness) would
+// otherwise take fresh memory and fault it in for every input.
+std::vector<text_buffer>& spare_buffers() {
+  static std::vector<text_buffer> spare;
+  return spare;
 }
 
 // A buffer of `size` bytes, left uninitialised since reading fills it.
@@ -33,8 +48,23 @@ std::unique_ptr<char[]> new_buffer(std::size_t size) {
   return buffer;
 }
 
+// Smaller buffers are cheap to take afresh.
+constexpr std::size_t spare_size = std::size_t{1} << 20;
+
+// A buffer of at least `size` bytes: a spare one when it is large enough.
+text_buffer reused_buffer(std::size_t size) {
+  std::vector<text_buffer>& spare = spare_buffers();
+  while (!spare.empty()) {
+    text_buffer taken = std::move(spare.back());
+    spare.pop_back();
+    if (taken.capacity >= size) return taken;
+  }
+  return {new_buffer(size), size};
+}
+
 std::string_view keep(std::unique_ptr<char[]> buffer, std::size_t size) {
-  return {texts_read().emplace_back(std::move(buffer)).get(), size};
+  return {texts_read().emplace_back(text_buffer{std::move(buffer), size}).bytes.get(),
+          size};
 }
 
 // Reads a channel one segment at a time, for inputs read once from start to
@@ -45,18 +75,18 @@ class channel_segments : public segment_source {
   explicit channel_segments(const input_channel& channel) : channel_(channel) {}
   // The last segments stay for the positions made from them.
   ~channel_segments() {
-    for (buffer& kept : buffers_) texts_read().push_back(std::move(kept.bytes));
+    for (text_buffer& kept : buffers_) texts_read().push_back(std::move(kept));
   }
   channel_segments(const channel_segments&) = delete;
   channel_segments& operator=(const channel_segments&) = delete;
 
   std::string_view next_segment() override {
-    buffer& target = buffers_[turn_];
+    text_buffer& target = buffers_[turn_];
     turn_ = 1 - turn_;
     // The partial line that ended the previous segment starts this one.
     std::string_view carried = partial_line_;
     if (target.capacity < carried.size() + segment_size)
-      target = {new_buffer(carried.size() + segment_size), carried.size() + segment_size};
+      target = reused_buffer(carried.size() + segment_size);
     if (!carried.empty()) std::memcpy(target.bytes.get(), carried.data(), carried.size());
     std::size_t filled = carried.size();
     for (;;) {
@@ -78,14 +108,10 @@ class channel_segments : public segment_source {
 
  private:
   static constexpr std::size_t segment_size = std::size_t{1} << 20;
-  struct buffer {
-    std::unique_ptr<char[]> bytes;
-    std::size_t capacity = 0;
-  };
 
   // Reads into the buffer from `filled` until it is full or the channel ends;
   // gives the number of bytes read.
-  std::size_t fill(buffer& target, std::size_t filled) {
+  std::size_t fill(text_buffer& target, std::size_t filled) {
     std::size_t start = filled;
     while (filled < target.capacity && !at_end_) {
       ssize_t count =
@@ -101,14 +127,14 @@ class channel_segments : public segment_source {
   }
 
   // A line longer than the buffer: the buffer doubles, keeping its bytes.
-  static void grow(buffer& target, std::size_t filled) {
+  static void grow(text_buffer& target, std::size_t filled) {
     auto larger = new_buffer(2 * target.capacity);
     std::memcpy(larger.get(), target.bytes.get(), filled);
     target = {std::move(larger), 2 * target.capacity};
   }
 
   const input_channel& channel_;
-  buffer buffers_[2];
+  text_buffer buffers_[2];
   int turn_ = 0;
   std::string_view partial_line_;
   bool at_end_ = false;
@@ -234,7 +260,11 @@ std::string_view read_channel(const input_channel& channel) {
   return keep(std::move(text), filled);
 }
 
-void forget_texts_read() { texts_read().clear(); }
+void forget_texts_read() {
+  for (text_buffer& text : texts_read())
+    if (text.capacity >= spare_size) spare_buffers().push_back(std::move(text));
+  texts_read().clear();
+}
 
 void lexemize(const input_channel& channel) {
   channel_segments segments(channel);

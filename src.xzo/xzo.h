@@ -46,8 +46,8 @@ struct text_origin {
 /// Reads as `exp_of_string`, the tokens placed as they stand in the file.
 const val_exp* exp_of_string(std::string_view text, text_origin origin);
 
-/// Releases every text read so far; no position made from them may be used
-/// after this.
+/// Releases every text read so far, keeping the large buffers for the reading
+/// that follows; no position made from them may be used after this.
 void forget_texts_read();
 
 /// Prints the token listing of the channel on standard output.

@@ -125,9 +125,8 @@ exp_nature struct_nature(const struct_cons* cons) {
 }
 
 exp_nature val_exp::nat() const {
-  exp_nature nat;
-  nat.kind = kind_;
-  std::memcpy(&nat.ival, &payload_, sizeof payload_);
+  exp_nature nat = plain_nature(kind_);
+  if (has_payload(kind_)) std::memcpy(&nat.ival, &stored(), sizeof(payload));
   return nat;
 }
 
@@ -136,13 +135,17 @@ const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* cons
   if (ops.size() < admitted.fewest || ops.size() > admitted.most)
     throw Internal_error{"make_val_exp", "operand count " + std::to_string(ops.size()) +
                                              " not admitted by the expression kind"};
-  val_exp::payload value;
-  std::memcpy(&value, &nat.ival, sizeof value);
-  void* block = run_arena().allocate(sizeof(val_exp) + ops.size() * sizeof(val_exp*));
-  auto* node =
-      new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()), value);
+  std::size_t payload_size = val_exp::has_payload(nat.kind) ? sizeof(val_exp::payload) : 0;
+  char* block = static_cast<char*>(run_arena().allocate(
+      sizeof(val_exp) + payload_size + ops.size() * sizeof(val_exp*)));
+  auto* node = new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()));
+  char* after = block + sizeof(val_exp);
+  if (payload_size != 0) {
+    auto* value = new (after) val_exp::payload;
+    std::memcpy(value, &nat.ival, sizeof(val_exp::payload));
+  }
   if (!ops.empty())
-    std::memcpy(static_cast<void*>(node + 1), ops.data(), ops.size() * sizeof(val_exp*));
+    std::memcpy(after + payload_size, ops.data(), ops.size() * sizeof(val_exp*));
   return node;
 }
 

@@ -126,25 +126,28 @@ exp_nature array_elem_nature(const val_exp* index);
 exp_nature tuple_elem_nature(std::int64_t position);
 exp_nature struct_nature(const struct_cons* cons);
 
-/// An expression node: a nature and its operands. The operands are allocated
-/// right after the node, so that a node costs one allocation of 16 bytes plus
-/// one pointer per operand.
-class val_exp {
+/// An expression node: a nature and its operands. The node is an 8-byte head
+/// (kind, place number and operand count); the payload, for the kinds that have one, and
+/// then the operands are allocated right after it, so that an operator costs
+/// 8 bytes plus one pointer per operand, and a name or a call 8 bytes more.
+class alignas(8) val_exp {
  public:
   exp_kind kind() const { return kind_; }
   exp_nature nat() const;
   std::span<const val_exp* const> ops() const {
-    return {reinterpret_cast<const val_exp* const*>(this + 1), count_};
+    const char* first = reinterpret_cast<const char*>(this + 1) +
+                        (has_payload(kind_) ? sizeof(payload) : 0);
+    return {reinterpret_cast<const val_exp* const*>(first), count_};
   }
   const val_exp* op(std::size_t position) const { return ops()[position]; }
 
   // The payload, for the kinds listed at `exp_nature`.
-  ident name() const { return payload_.name; }
-  std::int64_t ival() const { return payload_.ival; }
-  double rval() const { return payload_.rval; }
-  const val_exp* index() const { return payload_.index; }
-  std::int64_t position() const { return payload_.position; }
-  const struct_cons& cons() const { return *payload_.cons; }
+  ident name() const { return stored().name; }
+  std::int64_t ival() const { return stored().ival; }
+  double rval() const { return stored().rval; }
+  const val_exp* index() const { return stored().index; }
+  std::int64_t position() const { return stored().position; }
+  const struct_cons& cons() const { return *stored().cons; }
 
   /// The number under which a reader that keeps places recorded the node's
   /// token; 0 when none did.
@@ -163,17 +166,18 @@ class val_exp {
     std::int64_t position;
     const struct_cons* cons;
   };
-  val_exp(exp_kind kind, std::uint32_t count, payload value)
-      : kind_(kind), count_(count), payload_(value) {}
+  // The kinds from `nat_iconst` on carry a payload.
+  static constexpr bool has_payload(exp_kind kind) { return kind >= nat_iconst; }
+  const payload& stored() const { return *reinterpret_cast<const payload*>(this + 1); }
+  val_exp(exp_kind kind, std::uint32_t count) : kind_(kind), count_(count) {}
 
   // The place number fills the bytes between the kind and the count.
   exp_kind kind_;
   std::uint8_t place_low_ = 0;
   std::uint16_t place_high_ = 0;
   std::uint32_t count_;
-  payload payload_;
 };
-static_assert(sizeof(val_exp) == 16);
+static_assert(sizeof(val_exp) == 8);
 
 /// Gives a node that its maker holds alone the place number `id` (at most
 /// `val_exp::max_place_id`), and gives the node back.

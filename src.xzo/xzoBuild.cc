@@ -59,6 +59,12 @@ const left* leaf_table::left_id(const lexeme& token) {
   return made;
 }
 
+const type_exp* leaf_table::named_type(ident name) {
+  auto [shared, added] = named_types_.try_emplace(name, nullptr);
+  if (added) *shared = make_named_type(name);
+  return *shared;
+}
+
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand) {
   return make_val_exp(kind, {&operand, 1});
 }

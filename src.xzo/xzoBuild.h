@@ -18,9 +18,10 @@ using exp_list = scratch_list<const val_exp*>;
 
 /// The leaves of one parse that nothing asks the position of, shared: one
 /// expression leaf per text (names and literals), one left-hand variable per
-/// name. A large program names the same few flows and constants
-/// over and over; sharing makes its leaves cost a table entry per distinct
-/// text instead of a node and a text per occurrence.
+/// name, one text per name, one named type per name. A large program names
+/// the same few flows, types and operators over and over; sharing makes its
+/// leaves cost a table entry per distinct text instead of a node and a text
+/// per occurrence.
 class leaf_table {
  public:
   /// The expression leaf of kind `kind` (a name, an integer or a real
@@ -29,6 +30,12 @@ class leaf_table {
 
   /// The left-hand side that is the variable named by the token.
   const left* left_id(const lexeme& token);
+
+  /// The name with the token's text, without position.
+  ident name(const lexeme& token) { return leaf(nat_ident, token)->name(); }
+
+  /// The type named so.
+  const type_exp* named_type(ident name);
 
  private:
   template <typename T>
@@ -43,6 +50,8 @@ class leaf_table {
   by_text<val_exp> leaves_;
   by_short_text<left> short_lefts_;
   by_text<left> lefts_;
+  // Shared names are shared texts: one type per text object.
+  flat_map<ident, const type_exp*> named_types_;
 };
 
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand);

@@ -116,6 +116,8 @@ int run(int argc, const char* const* argv) {
 
 }  // namespace
 
+int run_on_this_thread(int argc, const char* const* argv) { return run(argc, argv); }
+
 int run_program(int argc, const char* const* argv) {
   return run_on_work_stack(run, argc, argv);
 }

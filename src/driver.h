@@ -2,6 +2,12 @@
 // and the diagnostic and exit status of whatever failure reaches it.
 #pragma once
 
+#include "workStack.h"
+
 /// Runs the program on those arguments (argv[0] is the program's path) on a
 /// thread whose stack holds the deepest trees, and gives the exit status.
 int run_program(int argc, const char* const* argv);
+
+/// Runs the program as `run_program` does, on the calling thread, for a
+/// harness that keeps one work thread for many runs.
+int run_on_this_thread(int argc, const char* const* argv);

@@ -2,8 +2,6 @@
 
 #include <pthread.h>
 
-#include <cstddef>
-
 #include "errors.h"
 #include "stack_room.h"
 
@@ -16,31 +14,28 @@ struct run_request {
   int status;
 };
 
-// The work runs on a thread whose stack holds 100000 levels and more; the
-// main thread only waits for it. Without that stack (an address-space limit
-// leaves no room for it) the work does not start: on the main thread's small
-// stack a deep input would overflow it.
-constexpr std::size_t work_stack_size = std::size_t{2} << 30;
-
 // What the deepest recursion leaves below itself: room for the calls that do
 // not recurse, for unwinding and for printing the diagnostic.
 constexpr std::size_t stack_margin = std::size_t{16} << 20;
 
 void* run_on_worker(void* request) {
   auto* work = static_cast<run_request*>(request);
-  pthread_attr_t attributes;
-  void* lowest = nullptr;
-  std::size_t size = 0;
-  if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
-    if (pthread_attr_getstack(&attributes, &lowest, &size) == 0 && size > stack_margin)
-      stack_room::keep_above(lowest, stack_margin);
-    pthread_attr_destroy(&attributes);
-  }
+  keep_stack_room();
   work->status = work->work(work->argc, work->argv);
   return nullptr;
 }
 
 }  // namespace
+
+void keep_stack_room() {
+  pthread_attr_t attributes;
+  void* lowest = nullptr;
+  std::size_t size = 0;
+  if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
+  if (pthread_attr_getstack(&attributes, &lowest, &size) == 0 && size > stack_margin)
+    stack_room::keep_above(lowest, stack_margin);
+  pthread_attr_destroy(&attributes);
+}
 
 int run_on_work_stack(int (*work)(int, const char* const*), int argc,
                       const char* const* argv) {

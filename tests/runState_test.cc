@@ -11,11 +11,12 @@
 namespace {
 
 struct counted {
-  int* destroyed;
+  explicit counted(int* count) : destroyed(count) {}
   ~counted() { ++*destroyed; }
+  int* destroyed;
 };
 
-TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMark) {
+TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMarkAndReusesTheChunks) {
   arena store;
   store.allocate(16);
   int destroyed = 0;
@@ -25,15 +26,19 @@ TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMark) {
   void* first_after = store.allocate(24);
   store.make<counted>(&destroyed);
   store.make<counted>(&destroyed);
-  store.allocate(std::size_t{5} << 20);  // beyond the chunk: a chunk of its own
+  void* big =
+      store.allocate(std::size_t{5} << 20);  // beyond the chunk: a chunk of its own
   EXPECT_GT(store.reserved(), reserved);
 
   store.rewind(start);
   EXPECT_EQ(destroyed, 2);  // only the objects made after the mark
   EXPECT_EQ(store.reserved(), reserved);
   EXPECT_EQ(store.allocate(24), first_after);
+  EXPECT_EQ(store.allocate(std::size_t{4} << 20), big);  // the kept chunk holds it
   store.rewind(start);
   EXPECT_EQ(destroyed, 2);
+  EXPECT_NE(store.allocate(std::size_t{6} << 20), big);  // too small: replaced
+  EXPECT_EQ(store.reserved(), reserved + (std::size_t{6} << 20));
 }
 
 TEST(ScratchList, CellsKeptForReuseAreForgottenWithTheArena) {

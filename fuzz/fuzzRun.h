@@ -1,0 +1,40 @@
+// Runs the program in the fuzzing process, input after input: standard input
+// is a memory file that holds the text of the run, standard output another
+// (or /dev/null), and the program's standard error stream a memory stream of
+// the run. The runs take place on one work thread that lives as long as the
+// process, with the stack the program needs for deep inputs: a harness hands
+// it the whole work of an input at once.
+#pragma once
+
+#include <span>
+#include <string_view>
+
+namespace fuzz_run {
+
+/// What one run gave: its exit status and what it wrote on each stream, valid
+/// until the next run.
+struct outcome {
+  int status;
+  std::string_view out;
+  std::string_view err;
+};
+
+/// Makes the streams and the work thread; standard output is kept for the
+/// outcome when `keep_output` holds, thrown away otherwise. Aborts when the
+/// system refuses.
+void start(bool keep_output);
+
+/// Calls `job` with `context` on the work thread, and waits until it returns.
+void on_work_thread(void (*job)(void*), void* context);
+
+/// Calls `job()` on the work thread, and waits until it returns.
+template <typename Job>
+void on_work_thread(Job& job) {
+  on_work_thread([](void* context) { (*static_cast<Job*>(context))(); }, &job);
+}
+
+/// On the work thread: runs the program with those options (without the program's name)
+/// on the text, after bringing the process back to its starting state.
+outcome run(std::span<const char* const> options, std::string_view input);
+
+}  // namespace fuzz_run
