@@ -150,6 +150,16 @@ const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* cons
   return node;
 }
 
+// Every node is made in the arena's writable memory and handed out as const;
+// a fresh node is changed only by the reader that made it, before anyone else
+// sees it.
+const val_exp* with_place_id(const val_exp* fresh, std::uint32_t id) {
+  auto* node = const_cast<val_exp*>(fresh);
+  node->place_low_ = static_cast<std::uint8_t>(id);
+  node->place_high_ = static_cast<std::uint16_t>(id >> 8);
+  return fresh;
+}
+
 const val_exp* int_exp(std::int64_t n) {
   return make_val_exp(named_nature(nat_iconst, make_text(run_arena(), zoint_of_int(n))),
                       {});

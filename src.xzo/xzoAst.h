@@ -127,7 +127,7 @@ exp_nature tuple_elem_nature(std::int64_t position);
 exp_nature struct_nature(const struct_cons* cons);
 
 /// An expression node: a nature and its operands. The node is an 8-byte head
-/// (kind and operand count); the payload, for the kinds that have one, and
+/// (kind, place number and operand count); the payload, for the kinds that have one, and
 /// then the operands are allocated right after it, so that an operator costs
 /// 8 bytes plus one pointer per operand, and a name or a call 8 bytes more.
 class alignas(8) val_exp {
@@ -149,8 +149,15 @@ class alignas(8) val_exp {
   std::int64_t position() const { return stored().position; }
   const struct_cons& cons() const { return *stored().cons; }
 
+  /// The number under which a reader that keeps places recorded the node's
+  /// token; 0 when none did.
+  std::uint32_t place_id() const { return place_low_ | std::uint32_t{place_high_} << 8; }
+  /// The largest number `place_id` holds.
+  static constexpr std::uint32_t max_place_id = (std::uint32_t{1} << 24) - 1;
+
  private:
   friend const val_exp* make_val_exp(const exp_nature&, std::span<const val_exp* const>);
+  friend const val_exp* with_place_id(const val_exp*, std::uint32_t);
   union payload {
     ident name;
     std::int64_t ival;
@@ -164,10 +171,17 @@ class alignas(8) val_exp {
   const payload& stored() const { return *reinterpret_cast<const payload*>(this + 1); }
   val_exp(exp_kind kind, std::uint32_t count) : kind_(kind), count_(count) {}
 
+  // The place number fills the bytes between the kind and the count.
   exp_kind kind_;
+  std::uint8_t place_low_ = 0;
+  std::uint16_t place_high_ = 0;
   std::uint32_t count_;
 };
 static_assert(sizeof(val_exp) == 8);
+
+/// Gives a node that its maker holds alone the place number `id` (at most
+/// `val_exp::max_place_id`), and gives the node back.
+const val_exp* with_place_id(const val_exp* fresh, std::uint32_t id);
 
 /// The node with that nature and those operands; fails with `Internal_error`
 /// when the operand count is not one the kind admits.
