@@ -20,7 +20,7 @@ void write_any(std::string_view text);
 /// Appends the bytes to standard output's buffer. Most pieces are a name or a
 /// symbol of a few bytes: they are copied in place as two overlapping words,
 /// or byte by byte, rather than by a call.
-inline void write(std::string_view text) {
+[[gnu::always_inline]] inline void write(std::string_view text) {
   using namespace buffer_state;
   std::size_t size = text.size();
   if (size > 16 || size > capacity - used) return write_any(text);
