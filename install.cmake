@@ -11,7 +11,7 @@
 # last `cmake --install` put under its prefix, for `uninstall`.
 include(GNUInstallDirs)
 
-set(za2vu_programs za2vu)
+set(za2vu_programs za2vu zocheck)
 set(za2vu_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/za2vu)
 
 function(za2vu_gzip source output)

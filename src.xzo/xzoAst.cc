@@ -1,6 +1,7 @@
 #include "xzoAst.h"
 
 #include <cstring>
+#include <memory>
 
 #include "arena.h"
 #include "errors.h"
@@ -125,9 +126,8 @@ exp_nature struct_nature(const struct_cons* cons) {
 }
 
 exp_nature val_exp::nat() const {
-  exp_nature nat;
-  nat.kind = kind_;
-  std::memcpy(&nat.ival, &payload_, sizeof payload_);
+  exp_nature nat = plain_nature(kind_);
+  if (has_payload(kind_)) std::memcpy(&nat.ival, &stored(), sizeof(payload));
   return nat;
 }
 
@@ -136,14 +136,28 @@ const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* cons
   if (ops.size() < admitted.fewest || ops.size() > admitted.most)
     throw Internal_error{"make_val_exp", "operand count " + std::to_string(ops.size()) +
                                              " not admitted by the expression kind"};
-  val_exp::payload value;
-  std::memcpy(&value, &nat.ival, sizeof value);
-  void* block = run_arena().allocate(sizeof(val_exp) + ops.size() * sizeof(val_exp*));
-  auto* node =
-      new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()), value);
+  std::size_t payload_size = val_exp::has_payload(nat.kind) ? sizeof(val_exp::payload) : 0;
+  char* block = static_cast<char*>(run_arena().allocate(
+      sizeof(val_exp) + payload_size + ops.size() * sizeof(val_exp*)));
+  auto* node = new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()));
+  char* after = block + sizeof(val_exp);
+  if (payload_size != 0) {
+    auto* value = new (after) val_exp::payload;
+    std::memcpy(value, &nat.ival, sizeof(val_exp::payload));
+  }
   if (!ops.empty())
-    std::memcpy(static_cast<void*>(node + 1), ops.data(), ops.size() * sizeof(val_exp*));
+    std::memcpy(after + payload_size, ops.data(), ops.size() * sizeof(val_exp*));
   return node;
+}
+
+// Every node is made in the arena's writable memory and handed out as const;
+// a fresh node is changed only by the reader that made it, before anyone else
+// sees it.
+const val_exp* with_place_id(const val_exp* fresh, std::uint32_t id) {
+  auto* node = const_cast<val_exp*>(fresh);
+  node->place_low_ = static_cast<std::uint8_t>(id);
+  node->place_high_ = static_cast<std::uint16_t>(id >> 8);
+  return fresh;
 }
 
 const val_exp* int_exp(std::int64_t n) {
@@ -157,6 +171,16 @@ const val_exp* ident_exp(ident name) {
 
 const val_exp* const true_exp = make_val_exp(nat_true, {});
 const val_exp* const false_exp = make_val_exp(nat_false, {});
+
+left_list::left_list(std::span<const left* const> lefts) {
+  if (lefts.empty()) return;
+  void* block =
+      run_arena().allocate(sizeof(std::size_t) + lefts.size() * sizeof(const left*));
+  auto* count = new (block) std::size_t(lefts.size());
+  std::uninitialized_copy(lefts.begin(), lefts.end(),
+                          reinterpret_cast<const left**>(count + 1));
+  count_ = count;
+}
 
 def_table make_def_table(const node_def& node) {
   def_table table;

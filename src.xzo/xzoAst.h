@@ -126,28 +126,38 @@ exp_nature array_elem_nature(const val_exp* index);
 exp_nature tuple_elem_nature(std::int64_t position);
 exp_nature struct_nature(const struct_cons* cons);
 
-/// An expression node: a nature and its operands. The operands are allocated
-/// right after the node, so that a node costs one allocation of 16 bytes plus
-/// one pointer per operand.
-class val_exp {
+/// An expression node: a nature and its operands. The node is an 8-byte head
+/// (kind, place number and operand count); the payload, for the kinds that have one, and
+/// then the operands are allocated right after it, so that an operator costs
+/// 8 bytes plus one pointer per operand, and a name or a call 8 bytes more.
+class alignas(8) val_exp {
  public:
   exp_kind kind() const { return kind_; }
   exp_nature nat() const;
   std::span<const val_exp* const> ops() const {
-    return {reinterpret_cast<const val_exp* const*>(this + 1), count_};
+    const char* first = reinterpret_cast<const char*>(this + 1) +
+                        (has_payload(kind_) ? sizeof(payload) : 0);
+    return {reinterpret_cast<const val_exp* const*>(first), count_};
   }
   const val_exp* op(std::size_t position) const { return ops()[position]; }
 
   // The payload, for the kinds listed at `exp_nature`.
-  ident name() const { return payload_.name; }
-  std::int64_t ival() const { return payload_.ival; }
-  double rval() const { return payload_.rval; }
-  const val_exp* index() const { return payload_.index; }
-  std::int64_t position() const { return payload_.position; }
-  const struct_cons& cons() const { return *payload_.cons; }
+  ident name() const { return stored().name; }
+  std::int64_t ival() const { return stored().ival; }
+  double rval() const { return stored().rval; }
+  const val_exp* index() const { return stored().index; }
+  std::int64_t position() const { return stored().position; }
+  const struct_cons& cons() const { return *stored().cons; }
+
+  /// The number under which a reader that keeps places recorded the node's
+  /// token; 0 when none did.
+  std::uint32_t place_id() const { return place_low_ | std::uint32_t{place_high_} << 8; }
+  /// The largest number `place_id` holds.
+  static constexpr std::uint32_t max_place_id = (std::uint32_t{1} << 24) - 1;
 
  private:
   friend const val_exp* make_val_exp(const exp_nature&, std::span<const val_exp* const>);
+  friend const val_exp* with_place_id(const val_exp*, std::uint32_t);
   union payload {
     ident name;
     std::int64_t ival;
@@ -156,14 +166,22 @@ class val_exp {
     std::int64_t position;
     const struct_cons* cons;
   };
-  val_exp(exp_kind kind, std::uint32_t count, payload value)
-      : kind_(kind), count_(count), payload_(value) {}
+  // The kinds from `nat_iconst` on carry a payload.
+  static constexpr bool has_payload(exp_kind kind) { return kind >= nat_iconst; }
+  const payload& stored() const { return *reinterpret_cast<const payload*>(this + 1); }
+  val_exp(exp_kind kind, std::uint32_t count) : kind_(kind), count_(count) {}
 
+  // The place number fills the bytes between the kind and the count.
   exp_kind kind_;
+  std::uint8_t place_low_ = 0;
+  std::uint16_t place_high_ = 0;
   std::uint32_t count_;
-  payload payload_;
 };
-static_assert(sizeof(val_exp) == 16);
+static_assert(sizeof(val_exp) == 8);
+
+/// Gives a node that its maker holds alone the place number `id` (at most
+/// `val_exp::max_place_id`), and gives the node back.
+const val_exp* with_place_id(const val_exp* fresh, std::uint32_t id);
 
 /// The node with that nature and those operands; fails with `Internal_error`
 /// when the operand count is not one the kind admits.
@@ -205,10 +223,34 @@ struct left {
 };
 static_assert(sizeof(left) == 24);
 
+/// The lefts of an equation, in one block of the run's arena that holds
+/// their count before them: one pointer, so that an equation costs two. A
+/// block may be shared by every equation of the same lefts.
+class left_list {
+ public:
+  /// No lefts.
+  left_list() = default;
+  /// A copy of the lefts in a block of its own.
+  left_list(std::span<const left* const> lefts);
+
+  std::size_t size() const { return count_ == nullptr ? 0 : *count_; }
+  bool empty() const { return size() == 0; }
+  const left* const* begin() const {
+    return count_ == nullptr ? nullptr : reinterpret_cast<const left* const*>(count_ + 1);
+  }
+  const left* const* end() const { return begin() + size(); }
+  const left* operator[](std::size_t position) const { return begin()[position]; }
+
+ private:
+  // The count, the lefts right after it.
+  const std::size_t* count_ = nullptr;
+};
+
 struct def {
-  std::span<const left* const> lefts;
+  left_list lefts;
   const val_exp* exp;
 };
+static_assert(sizeof(def) == 16);
 
 /// The text of one annotation, after its "--%" marker.
 using pragma = ident;

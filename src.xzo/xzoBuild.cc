@@ -59,6 +59,12 @@ const left* leaf_table::left_id(const lexeme& token) {
   return made;
 }
 
+const type_exp* leaf_table::named_type(ident name) {
+  auto [shared, added] = named_types_.try_emplace(name, nullptr);
+  if (added) *shared = make_named_type(name);
+  return *shared;
+}
+
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand) {
   return make_val_exp(kind, {&operand, 1});
 }
@@ -125,8 +131,23 @@ const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp
   return run_arena().make<slice>(slice{first, last, step});
 }
 
-body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp) {
-  return {body_item::equation, exp, kept(lefts)};
+left_list leaf_table::one_variable(const left* variable) {
+  auto [shared, added] = one_variable_lists_.try_emplace(variable, {});
+  if (added) *shared = left_list({&variable, 1});
+  return *shared;
+}
+
+body_item equation_item(leaf_table& leaves, scratch_list<const left*> lefts,
+                        const val_exp* exp) {
+  if (lefts.has_one_item() && lefts.last->item->kind == left_id) {
+    const left* variable = lefts.last->item;
+    consume(lefts, [](const left*) {});
+    return {body_item::equation, exp, leaves.one_variable(variable)};
+  }
+  static std::vector<const left*> items;
+  items.clear();
+  consume(lefts, [](const left* item) { items.push_back(item); });
+  return {body_item::equation, exp, left_list(items)};
 }
 
 node_body add_body_item(node_body body, const body_item& item) {

@@ -18,9 +18,10 @@ using exp_list = scratch_list<const val_exp*>;
 
 /// The leaves of one parse that nothing asks the position of, shared: one
 /// expression leaf per text (names and literals), one left-hand variable per
-/// name. A large program names the same few flows and constants
-/// over and over; sharing makes its leaves cost a table entry per distinct
-/// text instead of a node and a text per occurrence.
+/// name, one text per name, one named type per name. A large program names
+/// the same few flows, types and operators over and over; sharing makes its
+/// leaves cost a table entry per distinct text instead of a node and a text
+/// per occurrence.
 class leaf_table {
  public:
   /// The expression leaf of kind `kind` (a name, an integer or a real
@@ -29,6 +30,15 @@ class leaf_table {
 
   /// The left-hand side that is the variable named by the token.
   const left* left_id(const lexeme& token);
+
+  /// The name with the token's text, without position.
+  ident name(const lexeme& token) { return leaf(nat_ident, token)->name(); }
+
+  /// The type named so.
+  const type_exp* named_type(ident name);
+
+  /// The lefts of an equation of that one variable.
+  left_list one_variable(const left* variable);
 
  private:
   template <typename T>
@@ -43,6 +53,9 @@ class leaf_table {
   by_text<val_exp> leaves_;
   by_short_text<left> short_lefts_;
   by_text<left> lefts_;
+  // Shared names are shared texts: one type per text object.
+  flat_map<ident, const type_exp*> named_types_;
+  flat_map<const left*, left_list> one_variable_lists_;
 };
 
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand);
@@ -78,12 +91,14 @@ const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp
 struct body_item {
   enum which { assertion, equation, annotation } kind;
   const val_exp* exp = nullptr;             // assertion, equation
-  std::span<const left* const> lefts = {};  // equation
+  left_list lefts = {};                     // equation
   pragma note = nullptr;                    // annotation
 };
 
-/// The equation of those lefts, which it keeps, and that right side.
-body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp);
+/// The equation of those lefts, which it keeps, and that right side; the lefts
+/// of a single variable are shared through the leaf table.
+body_item equation_item(leaf_table& leaves, scratch_list<const left*> lefts,
+                        const val_exp* exp);
 
 /// The three sequences of a node body, each in source order.
 struct node_body {

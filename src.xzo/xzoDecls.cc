@@ -22,54 +22,67 @@ void report_repeated(const char* kind, ident name) {
 
 // The declaration is recorded only once its name is accepted, so a rejected
 // declaration leaves no item behind.
-void add_constant(package& pack, ident name, const const_def* information) {
-  add_info(pack.consts, "constant", name, information);
-  pack.items.push_back({const_item, name});
+void add_constant(package& pack, ident name, const const_def* information,
+                  reading_places* places) {
+  if (add_info(pack.consts, "constant", name, information, places))
+    pack.items.push_back({const_item, name});
 }
 
-void add_type(package& pack, ident name, const type_def* information) {
-  add_info(pack.types, "type", name, information);
-  pack.items.push_back({type_item, name});
+void add_type(package& pack, ident name, const type_def* information,
+              reading_places* places) {
+  if (add_info(pack.types, "type", name, information, places))
+    pack.items.push_back({type_item, name});
 }
 
-void add_oper(package& pack, ident name, const oper* information) {
-  add_info(pack.opers, "operator", name, information);
-  pack.items.push_back({oper_item, name});
+void add_oper(package& pack, ident name, const oper* information,
+              reading_places* places) {
+  if (add_info(pack.opers, "operator", name, information, places))
+    pack.items.push_back({oper_item, name});
 }
 
-void treat_external_type_list(package& pack, std::span<const ident> names) {
+void treat_external_type_list(package& pack, std::span<const ident> names,
+                              reading_places* places) {
   for (ident name : names)
-    add_type(pack, name, run_arena().make<type_def>(type_def{extern_type, name}));
+    add_type(pack, name, run_arena().make<type_def>(type_def{extern_type, name}), places);
 }
 
-void treat_aliased_type(package& pack, ident name, const type_exp* definition) {
+void treat_aliased_type(package& pack, ident name, const type_exp* definition,
+                        reading_places* places) {
   add_type(pack, name,
-           run_arena().make<type_def>(type_def{aliased_type, name, definition}));
+           run_arena().make<type_def>(type_def{aliased_type, name, definition}), places);
 }
 
-void treat_enum_type(package& pack, ident name, std::span<const ident> constants) {
+void treat_enum_type(package& pack, ident name, std::span<const ident> constants,
+                     reading_places* places) {
   add_type(pack, name,
            run_arena().make<type_def>(
-               type_def{enum_type, name, nullptr, run_arena().copy(constants)}));
+               type_def{enum_type, name, nullptr, run_arena().copy(constants)}),
+           places);
 }
 
-void treat_struct_type(package& pack, ident name, std::span<const field_info> fields) {
-  const struct_info* info = make_struct_type_info(name, fields);
+void treat_struct_type(package& pack, ident name, std::span<const field_info> fields,
+                       reading_places* places) {
+  const struct_info* info = make_struct_type_info(name, fields, places);
   add_type(pack, name,
-           run_arena().make<type_def>(type_def{struct_type, name, nullptr, {}, info}));
+           run_arena().make<type_def>(type_def{struct_type, name, nullptr, {}, info}),
+           places);
 }
 
-const struct_info* make_struct_type_info(ident name, std::span<const field_info> fields) {
+const struct_info* make_struct_type_info(ident name, std::span<const field_info> fields,
+                                         reading_places* places) {
   struct_info* info = run_arena().make<struct_info>();
   info->name = name;
   info->field_names.reserve(fields.size());
   for (const field_info& field : fields)
-    info->field_names.push_back(put_in_ftab(info->fields, field));
+    if (ident entered = put_in_ftab(info->fields, field, places))
+      info->field_names.push_back(entered);
   return info;
 }
 
-ident put_in_ftab(name_table<field_info>& table, const field_info& field) {
-  add_info(table, "field", field.name, run_arena().make<field_info>(field));
+ident put_in_ftab(name_table<field_info>& table, const field_info& field,
+                  reading_places* places) {
+  if (!add_info(table, "field", field.name, run_arena().make<field_info>(field), places))
+    return nullptr;
   return field.name;
 }
 

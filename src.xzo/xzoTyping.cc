@@ -366,6 +366,11 @@ void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
   treat_node_flows(*node_env, node);
 }
 
+const type_eff* resolve_type(env& environment, const type_exp& type) {
+  resolver types(environment);
+  return types.of_type_exp(type);
+}
+
 env& empty_env() {
   static env empty(nullptr, nullptr);
   return empty;

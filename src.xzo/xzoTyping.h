@@ -112,6 +112,26 @@ const type_eff& ident_type(const env& environment, std::string_view name);
 /// The clock of the expression; `Clock_error` or `Global_error` when it has none.
 flow_clock exp_clock(const env& environment, const val_exp* e);
 
+/// The type list the rule of e's kind gives to its operands' types, taken
+/// together in one list: the rules of `exp_type` for calls and for `pre` to
+/// `#`. `Type_error` when the rule does not hold, `Global_error` for a call of
+/// an undeclared operator, `Internal_error` for a kind without rule.
+const type_list* operator_type(const env& environment, const val_exp* e,
+                               std::span<const type_eff* const> operands);
+
+/// The clock the rule of e's kind gives to its `count` operands, of which the
+/// first is on `first` and all are on one clock when `same`: the rules of
+/// `exp_clock`, failing as it does.
+flow_clock operator_clock(const env& environment, const val_exp* e, std::size_t count,
+                          flow_clock first, bool same);
+
+/// Whether the two clocks are one: both base, or both the same flow's name.
+bool same_clock(flow_clock a, flow_clock b);
+
+/// The effective type of a type expression, resolved through the
+/// environment's memo of named types; fails as `get_env` does on it.
+const type_eff* resolve_type(env& environment, const type_exp& type);
+
 /// The clock of a declared flow; `Global_error` when the name is not one.
 flow_clock ident_clock(const env& environment, std::string_view name);
 

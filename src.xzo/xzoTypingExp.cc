@@ -45,6 +45,8 @@ const type_list& flow_types(const env& environment, std::string_view name) {
   return *declared->type;
 }
 
+}  // namespace
+
 const type_list* operator_type(const env& environment, const val_exp* e,
                                operand_types operands) {
   switch (e->kind()) {
@@ -99,6 +101,8 @@ const type_list* operator_type(const env& environment, const val_exp* e,
   throw Internal_error{"Typing.exp_type", "operator not implemented"};
 }
 
+namespace {
+
 // Applies the rule of e's kind to its operands' types, concatenated, and
 // remembers the answer. Kept out of `exp_type` so that the recursion's frames
 // stay small.
@@ -121,6 +125,8 @@ const type_list* operator_type(const env& environment, const val_exp* e,
   environment.exp_types.try_emplace(e, result);
   return *result;
 }
+
+}  // namespace
 
 bool same_clock(flow_clock a, flow_clock b) {
   if (a == nullptr || b == nullptr) return a == b;
@@ -147,6 +153,8 @@ bool same_clock(flow_clock a, flow_clock b) {
       return first;
   }
 }
+
+namespace {
 
 // Appends the types of a tuple's components, walking through the tuples
 // nested in it instead of typing each: a tuple nested n deep would otherwise

@@ -4,7 +4,6 @@
 #include "driver.h"
 
 #include <fcntl.h>
-#include <pthread.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -18,7 +17,7 @@
 #include "mainArg.h"
 #include "output.h"
 #include "simplify.h"
-#include "stack_room.h"
+#include "workStack.h"
 #include "xzo.h"
 #include "xzoDump.h"
 #include "xzoUsrOps.h"
@@ -115,53 +114,10 @@ int run(int argc, const char* const* argv) {
   return 1;
 }
 
-// Every module may recurse over trees as deep as the input nests, so the work
-// runs on a thread whose stack holds 100000 levels and more; the main thread
-// only waits for it. Without that stack (an address-space limit leaves no room
-// for it) the work does not start: on the main thread's small stack a deep
-// input would overflow it.
-struct run_request {
-  int argc;
-  const char* const* argv;
-  int status;
-};
-
-void* run_on_worker(void* request) {
-  auto* work = static_cast<run_request*>(request);
-  keep_stack_room();
-  work->status = run(work->argc, work->argv);
-  return nullptr;
-}
-
 }  // namespace
-
-// What the deepest recursion leaves below itself: room for the calls that do
-// not recurse, for unwinding and for printing the diagnostic.
-constexpr std::size_t stack_margin = std::size_t{16} << 20;
-
-void keep_stack_room() {
-  pthread_attr_t attributes;
-  void* lowest = nullptr;
-  std::size_t size = 0;
-  if (pthread_getattr_np(pthread_self(), &attributes) != 0) return;
-  if (pthread_attr_getstack(&attributes, &lowest, &size) == 0 && size > stack_margin)
-    stack_room::keep_above(lowest, stack_margin);
-  pthread_attr_destroy(&attributes);
-}
 
 int run_on_this_thread(int argc, const char* const* argv) { return run(argc, argv); }
 
 int run_program(int argc, const char* const* argv) {
-  run_request request{argc, argv, 2};
-  pthread_attr_t attributes;
-  pthread_t worker;
-  if (pthread_attr_init(&attributes) != 0 ||
-      pthread_attr_setstacksize(&attributes, work_stack_size) != 0 ||
-      pthread_create(&worker, &attributes, run_on_worker, &request) != 0) {
-    print_fatal_error("Out_of_memory", "no room for the work stack");
-    return 2;
-  }
-  pthread_join(worker, nullptr);
-  pthread_attr_destroy(&attributes);
-  return request.status;
+  return run_on_work_stack(run, argc, argv);
 }

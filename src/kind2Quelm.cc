@@ -17,25 +17,6 @@ namespace kind2_quelm {
 
 namespace {
 
-constexpr std::string_view property_mark = "PROPERTY ";
-
-// The property of an annotation that begins exactly with "PROPERTY " and has
-// a ";" after it: the text between the two.
-std::optional<std::string_view> property_text(std::string_view annotation) {
-  if (!annotation.starts_with(property_mark)) return std::nullopt;
-  std::string_view rest = annotation.substr(property_mark.size());
-  std::size_t end = rest.find(';');
-  if (end == std::string_view::npos) return std::nullopt;
-  return rest.substr(0, end);
-}
-
-// Where the property of the annotation begins in the file: the annotation's
-// line, past "PROPERTY ".
-text_origin property_origin(pragma annotation) {
-  lexeme position = store_get(run_positions(), annotation);
-  return {position.line, position.cstart + static_cast<int>(property_mark.size())};
-}
-
 // The trace shows the property as written in zo, whatever user modes the
 // printed package is in, so none of them is on while it is built.
 class plain_layout {
@@ -122,6 +103,19 @@ bool treat_oper(package& pack, const std::string& id, ident name, const oper& op
     throw Global_error{"operator " + id + " already declared"};
   pack.items.insert(pack.items.begin(), {oper_item, harness_name});
   return true;
+}
+
+std::optional<std::string_view> property_text(std::string_view annotation) {
+  if (!annotation.starts_with(property_mark)) return std::nullopt;
+  std::string_view rest = annotation.substr(property_mark.size());
+  std::size_t end = rest.find(';');
+  if (end == std::string_view::npos) return std::nullopt;
+  return rest.substr(0, end);
+}
+
+text_origin property_origin(pragma annotation) {
+  lexeme position = store_get(run_positions(), annotation);
+  return {position.line, position.cstart + static_cast<int>(property_mark.size())};
 }
 
 std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas) {

@@ -9,7 +9,7 @@ page=$2
 documented=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" |
   sed -n 's/^\.B[IR]* //p' | tr ' ,"' '\n\n\n' | sed 's/\\-/-/g')
 missing=0
-for name in $("$program" -help | sed -n 's/^  \(-[-a-z0-9]*\).*/\1/p'); do
+for name in $("$program" --help | sed -n 's/^ *\(-[-a-zA-Z0-9]*\).*/\1/p'); do
   if ! grep -qxF -- "$name" <<<"$documented"; then
     echo "option $name has no entry in $page"
     missing=1

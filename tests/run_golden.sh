@@ -9,14 +9,17 @@
 #   stderr  the expected standard error (else empty)
 #   status  the expected exit status (else 0)
 # Other files, such as input.zo, are inputs named in args. The program runs in
-# the case folder under the name za2vu, which its messages quote.
+# the case folder under its own name (za2vu unless a third argument names
+# it), which its messages quote.
+# Usage: run_golden.sh BINARY CASE_DIR [NAME]
 set -u
 binary=$(realpath "$1")
 case_dir=$2
+name=${3:-za2vu}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 mkdir "$work/bin"
-ln -s "$binary" "$work/bin/za2vu"
+ln -s "$binary" "$work/bin/$name"
 
 arguments=()
 if [ -f "$case_dir/args" ]; then
@@ -25,7 +28,7 @@ fi
 input=/dev/null
 [ -f "$case_dir/stdin" ] && input="$case_dir/stdin"
 
-(cd "$case_dir" && PATH="$work/bin:$PATH" za2vu "${arguments[@]}" \
+(cd "$case_dir" && PATH="$work/bin:$PATH" "$name" "${arguments[@]}" \
   < "$input" > "$work/stdout" 2> "$work/stderr")
 echo $? > "$work/status"
 

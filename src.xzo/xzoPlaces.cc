@@ -1,0 +1,92 @@
+#include "xzoPlaces.h"
+
+#include <algorithm>
+
+#include "xzoDecls.h"
+#include "xzoParser.hh"
+
+const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
+                                      const lexeme& last) {
+  // Past the largest number a node holds, nodes go without own place.
+  if (tokens_.size() >= val_exp::max_place_id) return fresh;
+  auto distance = static_cast<std::uint32_t>(std::clamp(last.line - first.line, 0, 255));
+  tokens_.push_back({static_cast<std::uint32_t>(first.line),
+                     static_cast<std::uint32_t>(first.cstart),
+                     static_cast<std::uint32_t>(last.cend) << 8 | distance});
+  return with_place_id(fresh, static_cast<std::uint32_t>(tokens_.size()));
+}
+
+text_span reading_places::own_tokens(const val_exp* e) const {
+  std::uint32_t id = e->place_id();
+  if (id == 0 || id > tokens_.size()) return {};
+  const packed_tokens& kept = tokens_[id - 1];
+  int line = static_cast<int>(kept.line);
+  return {line, static_cast<int>(kept.cstart), line + static_cast<int>(kept.end & 0xff),
+          static_cast<int>(kept.end >> 8)};
+}
+
+text_span span_of_text(const text_object* text) {
+  lexeme position = store_get(run_positions(), text);
+  if (position.line == 0) return {};
+  return {position.line, position.cstart, position.line, position.cend};
+}
+
+namespace {
+
+bool before(int line, int column, int other_line, int other_column) {
+  return line < other_line || (line == other_line && column < other_column);
+}
+
+// Widens `span` to hold `part`.
+void widen(text_span& span, const text_span& part) {
+  if (part.line == 0) return;
+  if (span.line == 0) {
+    span = part;
+    return;
+  }
+  if (before(part.line, part.cstart, span.line, span.cstart)) {
+    span.line = part.line;
+    span.cstart = part.cstart;
+  }
+  if (before(span.end_line, span.cend, part.end_line, part.cend)) {
+    span.end_line = part.end_line;
+    span.cend = part.cend;
+  }
+}
+
+// The places a node shows by itself: its own tokens and its name's text.
+text_span own_span(const reading_places& places, const val_exp* e) {
+  text_span span = places.own_tokens(e);
+  switch (e->kind()) {
+    case nat_iconst:
+    case nat_rconst:
+    case nat_ident:
+    case nat_call:
+    case nat_field: widen(span, span_of_text(e->name())); break;
+    case nat_struct: widen(span, span_of_text(e->cons().type_name)); break;
+    default: break;
+  }
+  return span;
+}
+
+}  // namespace
+
+// The first token is found down the first operands, the last one down the
+// last operands: two walks along the edges of the tree, without recursion.
+text_span span_of(const reading_places& places, const val_exp* e) {
+  text_span span;
+  for (const val_exp* at = e; at != nullptr;
+       at = at->ops().empty() ? nullptr : at->ops().front())
+    widen(span, own_span(places, at));
+  for (const val_exp* at = e; at != nullptr;
+       at = at->ops().empty() ? nullptr : at->ops().back())
+    widen(span, own_span(places, at));
+  return span;
+}
+
+void read_checked(std::string_view text, package& pack, reading_places& places) {
+  reset_positions();
+  parse_context context{{text}, entry_point::file, pack, run_positions()};
+  context.places = &places;
+  if (parse(context) != 0) throw Syntax_error{};
+}

@@ -1,0 +1,70 @@
+// The places a reader keeps when it is asked to: the tokens of every
+// expression node, so that a diagnostic can point at an operator or a whole
+// expression, and the declarations found repeated, so that reading goes on
+// after them. A reader that is not asked keeps nothing and shares its leaves.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <vector>
+
+#include "lexeme.h"
+#include "xzoAst.h"
+
+/// A stretch of the text: from (line, cstart) to (end_line, cend), columns
+/// 1-based and inclusive. Line 0 is no place.
+struct text_span {
+  int line = 0;
+  int cstart = 0;
+  int end_line = 0;
+  int cend = 0;
+};
+
+/// A name declared a second time in one table or one structure.
+struct repeated_declaration {
+  const char* kind;  // "constant", "type", "operator" or "field"
+  ident name;        // the repeated occurrence
+};
+
+class reading_places {
+ public:
+  /// Records the stretch from `first` to `last`, the node's own tokens, for a
+  /// node no one else holds yet, and gives the node back.
+  const val_exp* placed(const val_exp* fresh, const lexeme& first, const lexeme& last);
+  const val_exp* placed(const val_exp* fresh, const lexeme& token) {
+    return placed(fresh, token, token);
+  }
+  /// The stretch of the node's own tokens; line 0 when none was recorded.
+  text_span own_tokens(const val_exp* e) const;
+
+  void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
+  /// The repeated declarations, in the order read.
+  std::span<const repeated_declaration> repeats() const { return repeats_; }
+
+ private:
+  // Twelve bytes a node: the first token's line and column, and the last
+  // token's column with its distance in lines (at most 255) above them.
+  struct packed_tokens {
+    std::uint32_t line;
+    std::uint32_t cstart;
+    std::uint32_t end;  // cend << 8 | line distance
+  };
+  std::vector<packed_tokens> tokens_;
+  std::vector<repeated_declaration> repeats_;
+};
+
+/// The stretch of a name, literal or annotation from where it was read; line
+/// 0 for a text without position.
+text_span span_of_text(const text_object* text);
+
+/// The stretch of an expression from its first token to its last, as far as
+/// the places and its names show them (a closing parenthesis around it is not
+/// part of it).
+text_span span_of(const reading_places& places, const val_exp* e);
+
+/// Reads the whole text as a zo file into `pack`, keeping places in `places`
+/// and recording repeated declarations there instead of failing on them.
+/// Fails with `Syntax_error` (at `last_made`) or `Lexical_error`; what was
+/// read before stays in `pack`.
+void read_checked(std::string_view text, package& pack, reading_places& places);

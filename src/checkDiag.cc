@@ -1,0 +1,186 @@
+#include "checkDiag.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "output.h"
+
+std::size_t diagnostics::count(severity level) const {
+  return static_cast<std::size_t>(
+      std::count_if(found_.begin(), found_.end(),
+                    [&](const diagnostic& d) { return d.level == level; }));
+}
+
+void diagnostics::warnings_as_errors() {
+  for (diagnostic& found : found_)
+    if (found.level == severity::warning) found.level = severity::error;
+}
+
+// Diagnostics without place (line 0) come last.
+void diagnostics::sort() {
+  auto key = [](const diagnostic& d) {
+    return std::pair(d.place.line == 0 ? INT32_MAX : d.place.line, d.place.cstart);
+  };
+  std::stable_sort(
+      found_.begin(), found_.end(),
+      [&](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
+}
+
+diagnostic& diagnostics::add(const text_span& place, severity level, const char* code,
+                             std::string message) {
+  return found_.emplace_back(diagnostic{place, level, code, std::move(message), {}});
+}
+
+namespace {
+
+const char* name_of(severity level) {
+  switch (level) {
+    case severity::error: return "error";
+    case severity::warning: return "warning";
+    case severity::note: return "note";
+  }
+  return "";
+}
+
+// The start of every line of the text, found once when something is printed.
+class line_index {
+ public:
+  explicit line_index(std::string_view text) : text_(text) {
+    starts_.push_back(0);
+    for (const char *at = text.data(), *end = at + text.size();;) {
+      const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
+      if (found == nullptr) break;
+      at = static_cast<const char*>(found) + 1;
+      starts_.push_back(static_cast<std::size_t>(at - text.data()));
+    }
+  }
+  /// The text of line `line` (1-based) without its line break; empty when
+  /// the text has no such line.
+  std::string_view line(int line) const {
+    if (line < 1 || static_cast<std::size_t>(line) > starts_.size()) return {};
+    std::size_t start = starts_[line - 1];
+    std::size_t end = static_cast<std::size_t>(line) < starts_.size() ? starts_[line] - 1
+                                                                      : text_.size();
+    std::string_view shown = text_.substr(start, end - start);
+    if (!shown.empty() && shown.back() == '\r') shown.remove_suffix(1);
+    return shown;
+  }
+
+ private:
+  std::string_view text_;
+  std::vector<std::size_t> starts_;
+};
+
+void write_number(long value) { output::write(std::to_string(value)); }
+
+// The source line, then a caret under the first column and tildes under the
+// rest of the place on that line; a tab of the line stays a tab below it.
+void print_source(const line_index& lines, const text_span& place) {
+  std::string_view source = lines.line(place.line);
+  if (source.empty() || place.cstart < 1) return;
+  output::write(source);
+  output::write("\n");
+  auto first = static_cast<std::size_t>(place.cstart - 1);
+  std::size_t last =
+      place.end_line > place.line ? source.size() : static_cast<std::size_t>(place.cend);
+  last = std::max(std::min(last, source.size()), first + 1);
+  std::string marks;
+  for (std::size_t column = 0; column < first; ++column)
+    marks += column < source.size() && source[column] == '\t' ? '\t' : ' ';
+  marks += '^';
+  marks.append(last - first - 1, '~');
+  marks += '\n';
+  output::write(marks);
+}
+
+void print_header(std::string_view file, const text_span& place, severity level,
+                  std::string_view message) {
+  output::write(file);
+  output::write(":");
+  if (place.line > 0) {
+    write_number(place.line);
+    output::write(":");
+    write_number(place.cstart);
+    output::write(":");
+  }
+  output::write(" ");
+  output::write(name_of(level));
+  output::write(": ");
+  output::write(message);
+}
+
+void write_json_string(std::string_view text) {
+  std::string quoted = "\"";
+  for (char byte : text) {
+    auto code = static_cast<unsigned char>(byte);
+    if (byte == '"' || byte == '\\') {
+      quoted += '\\';
+      quoted += byte;
+    } else if (code < 0x20) {
+      static const char hex[] = "0123456789abcdef";
+      quoted += "\\u00";
+      quoted += hex[code >> 4];
+      quoted += hex[code & 15];
+    } else {
+      quoted += byte;
+    }
+  }
+  quoted += '"';
+  output::write(quoted);
+}
+
+void print_json_object(std::string_view file, const text_span& place, severity level,
+                       std::string_view message, const char* code) {
+  output::write("{\"file\": ");
+  write_json_string(file);
+  output::write(", \"line\": ");
+  write_number(place.line);
+  output::write(", \"column\": ");
+  write_number(place.cstart);
+  output::write(", \"end_column\": ");
+  write_number(place.end_line > place.line ? 0 : place.cend);
+  output::write(", \"severity\": \"");
+  output::write(name_of(level));
+  output::write("\", \"message\": ");
+  write_json_string(message);
+  output::write(", \"code\": ");
+  write_json_string(code);
+  output::write("}\n");
+}
+
+}  // namespace
+
+void print_text(std::string_view file, std::string_view text, const diagnostics& found) {
+  if (found.all().empty()) return;
+  line_index lines(text);
+  for (const diagnostic& d : found.all()) {
+    print_header(file, d.place, d.level, d.message);
+    output::write(" [");
+    output::write(d.code);
+    output::write("]\n");
+    print_source(lines, d.place);
+    for (const diagnostic_note& note : d.notes) {
+      print_header(file, note.place, severity::note, note.message);
+      output::write("\n");
+      print_source(lines, note.place);
+    }
+  }
+}
+
+void print_json(std::string_view file, const diagnostics& found) {
+  for (const diagnostic& d : found.all()) {
+    print_json_object(file, d.place, d.level, d.message, d.code);
+    for (const diagnostic_note& note : d.notes)
+      print_json_object(file, note.place, severity::note, note.message, d.code);
+  }
+}
+
+std::string count_line(std::size_t errors, std::size_t warnings) {
+  auto counted = [](std::size_t count, const char* word) {
+    return std::to_string(count) + " " + word + (count == 1 ? "" : "s");
+  };
+  std::string line;
+  if (errors > 0) line = counted(errors, "error");
+  if (warnings > 0) line += (line.empty() ? "" : ", ") + counted(warnings, "warning");
+  return line + " generated.";
+}

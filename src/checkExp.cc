@@ -1,0 +1,265 @@
+#include "checkExp.h"
+
+#include "small_buffer.h"
+#include "stack_room.h"
+
+namespace {
+
+// The operator as written, for messages.
+const char* symbol_of(exp_kind kind) {
+  switch (kind) {
+    case nat_pre: return "pre";
+    case nat_current: return "current";
+    case nat_not: return "not";
+    case nat_uminus: return "unary -";
+    case nat_real_conv: return "real";
+    case nat_int_conv: return "int";
+    case nat_arrow: return "->";
+    case nat_when: return "when";
+    case nat_and: return "and";
+    case nat_or: return "or";
+    case nat_xor: return "xor";
+    case nat_impl: return "=>";
+    case nat_eq: return "=";
+    case nat_neq: return "<>";
+    case nat_gte: return ">=";
+    case nat_gt: return ">";
+    case nat_lte: return "<=";
+    case nat_lt: return "<";
+    case nat_div: return "div";
+    case nat_mod: return "mod";
+    case nat_minus: return "-";
+    case nat_plus: return "+";
+    case nat_slash: return "/";
+    case nat_times: return "*";
+    case nat_if: return "if";
+    case nat_diese: return "#";
+    case nat_tuple: return "a tuple";
+    case nat_field: return ".";
+    default: return "the operator";
+  }
+}
+
+std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
+
+// The operands' types taken together, as the rules of the format see them.
+type_list joined(std::span<const exp_facts> operands) {
+  type_list given;
+  for (const exp_facts& operand : operands)
+    given.insert(given.end(), operand.types->begin(), operand.types->end());
+  return given;
+}
+
+}  // namespace
+
+exp_facts exp_checker::check(const val_exp* e) {
+  switch (e->kind()) {
+    case nat_true:
+    case nat_false: return {&bool_list(), nullptr, true};
+    case nat_iconst:
+    case nat_ival: return {&int_list(), nullptr, true};
+    case nat_rconst:
+    case nat_rval: return {&real_list(), nullptr, true};
+    case nat_ident: return name_facts(e);
+    default: break;
+  }
+  stack_room::check();
+  std::span<const val_exp* const> ops = e->ops();
+  small_buffer<exp_facts, 3> operands(ops.size());
+  for (std::size_t position = 0; position < ops.size(); ++position)
+    operands[position] = check(ops[position]);
+  exp_facts result;
+  result.types = types_by_rule(e, operands.all());
+  clock_by_rule(e, operands.all(), result);
+  return result;
+}
+
+exp_facts exp_checker::name_facts(const val_exp* e) {
+  std::string_view name = e->name()->text();
+  declared_name* declared = scope_.find(name);
+  const flow_entry* entry = env_.find_flow(name);
+  if (declared == nullptr || entry == nullptr) {
+    diagnostic& d = scope_.found.error(
+        place_of(e), "undeclared",
+        "use of undeclared name " + quoted(name) + ", neither a flow nor a constant");
+    suggest(d, name, scope_.node_list, scope_.package_list);
+    return {};
+  }
+  declared->used = true;
+  return {has_unknown(*entry->type) ? nullptr : entry->type, entry->on, true};
+}
+
+const type_list* exp_checker::types_by_rule(const val_exp* e,
+                                            std::span<const exp_facts> operands) {
+  for (const exp_facts& operand : operands)
+    if (operand.types == nullptr) return nullptr;
+  switch (e->kind()) {
+    case nat_tuple: return env_.kept_list(joined(operands));
+    case nat_call: return call_types(e, joined(operands));
+    case nat_field: return field_types(e, *operands[0].types);
+    case nat_struct: return struct_types(e, operands);
+    case nat_when: {
+      const type_list& clock = *operands[1].types;
+      if (clock.size() != 1 || clock[0]->kind != bool_eff) {
+        diagnostic& d = scope_.found.error(
+            place_of(e->op(1)), "type",
+            "the clock of 'when' must be a bool flow, not " + shown_types(clock));
+        note_declarations(d, e->op(1), false);
+      }
+      return operands[0].types;
+    }
+    default: break;
+  }
+  type_list given = joined(operands);
+  try {
+    return operator_type(env_, e, given);
+  } catch (const Type_error&) {
+    diagnostic& d = scope_.found.error(
+        place_of(e), "type",
+        std::string("operands of '") + symbol_of(e->kind()) + "' have types " +
+            shown_types(given) + ", which it does not take");
+    note_declarations(d, e, false);
+  } catch (const Internal_error&) {
+    // A kind the reader does not make: nothing is known of it.
+  }
+  return nullptr;
+}
+
+const type_list* exp_checker::call_types(const val_exp* e,
+                                         std::span<const type_eff* const> given) {
+  std::string_view name = e->name()->text();
+  const signature* called = env_.find_oper(name);
+  scope_.called.try_emplace(name, true);
+  if (called == nullptr) {
+    diagnostic& d = scope_.found.error(place_of(e), "undeclared",
+                                       "call of undeclared operator " + quoted(name));
+    suggest(d, name, scope_.oper_list);
+    return nullptr;
+  }
+  if (has_unknown(*called->inputs) || has_unknown(*called->outputs)) return nullptr;
+  const oper* declared = scope_.pack.opers.find(name);
+  ident declaration =
+      declared->kind == node_oper ? declared->node->name : declared->func->name;
+  if (given.size() != called->inputs->size()) {
+    diagnostic& d = scope_.found.error(
+        place_of(e), "call",
+        quoted(name) + " takes " + std::to_string(called->inputs->size()) +
+            " argument(s), " + std::to_string(given.size()) + " given");
+    d.notes.push_back({span_of_text(declaration), quoted(name) + " declared here"});
+    return called->outputs;
+  }
+  if (!same_types(given, *called->inputs)) {
+    diagnostic& d = scope_.found.error(place_of(e), "type",
+                                       "arguments of " + quoted(name) + " have types " +
+                                           shown_types(given) + ", it takes " +
+                                           shown_types(*called->inputs));
+    d.notes.push_back({span_of_text(declaration), quoted(name) + " declared here"});
+  }
+  return called->outputs;
+}
+
+const type_list* exp_checker::field_types(const val_exp* e, const type_list& structure) {
+  std::string_view field = e->name()->text();
+  if (structure.size() == 1 && structure[0]->kind == struct_eff)
+    for (const field_eff& declared : structure[0]->fields)
+      if (declared.name->text() == field)
+        return declared.type == &unknown_type ? nullptr : env_.single(declared.type);
+  scope_.found.error(
+      place_of(e), "type",
+      "no field " + quoted(field) + " in a value of type " + shown_types(structure));
+  return nullptr;
+}
+
+const type_list* exp_checker::struct_types(const val_exp* e,
+                                           std::span<const exp_facts> operands) {
+  const struct_cons& cons = e->cons();
+  const type_def* declared = scope_.pack.types.find(cons.type_name->text());
+  if (declared == nullptr || declared->kind != struct_type) {
+    scope_.found.error(
+        span_of_text(cons.type_name), declared ? "type" : "undeclared",
+        quoted(cons.type_name->text()) + " is not a declared structure type");
+    return nullptr;
+  }
+  const type_eff* const* resolved = scope_.declared_types.find(cons.type_name->text());
+  if (resolved == nullptr || (*resolved)->kind != struct_eff) return nullptr;
+  const type_eff* type = *resolved;
+  for (std::size_t position = 0; position < cons.field_names.size(); ++position) {
+    ident field = cons.field_names[position];
+    const field_eff* found = nullptr;
+    for (const field_eff& candidate : type->fields)
+      if (candidate.name->text() == field->text()) found = &candidate;
+    if (found == nullptr) {
+      scope_.found.error(span_of_text(field), "type",
+                         "no field " + quoted(field->text()) + " in structure " +
+                             quoted(cons.type_name->text()));
+      continue;
+    }
+    if (found->type != &unknown_type)
+      expect_types(e->op(position), operands[position], {&found->type, 1},
+                   "the value of field " + quoted(field->text()));
+  }
+  return env_.single(type);
+}
+
+void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> operands,
+                                exp_facts& result) {
+  std::size_t count = 0;
+  flow_clock first = nullptr;
+  bool same = true;
+  for (const exp_facts& operand : operands) {
+    if (!operand.clock_known) return;
+    if (count++ == 0)
+      first = operand.clock;
+    else if (!same_clock(first, operand.clock))
+      same = false;
+  }
+  if (e->kind() == nat_field) {
+    result.clock = first;
+    result.clock_known = true;
+    return;
+  }
+  try {
+    result.clock = operator_clock(env_, e, count, first, same);
+    result.clock_known = true;
+  } catch (const Clock_error& failure) {
+    std::string message = same ? "the clock of 'when' must be a flow's name"
+                               : std::string("operands of '") + symbol_of(e->kind()) +
+                                     "' are not on the same clock";
+    diagnostic& d = scope_.found.error(place_of(same ? e->op(1) : e), "clock", message);
+    if (!same) note_declarations(d, e, true);
+  } catch (const Global_error&) {
+    if (e->kind() == nat_current)
+      scope_.found.error(place_of(e), "clock",
+                         "'current' of an expression on the base clock");
+    // A call without arguments has no clock; its argument count is reported.
+  }
+}
+
+void exp_checker::note_declarations(diagnostic& d, const val_exp* e, bool with_clock) {
+  auto note = [&](const val_exp* operand) {
+    if (operand->kind() != nat_ident) return;
+    declared_name* declared = scope_.find(operand->name()->text());
+    const flow_entry* entry = env_.find_flow(operand->name()->text());
+    if (declared == nullptr || entry == nullptr) return;
+    std::string what = with_clock ? shown_clock(entry->on) : shown_types(*entry->type);
+    d.notes.push_back({span_of_text(declared->declaration),
+                       quoted(operand->name()->text()) + " declared here, " +
+                           (with_clock ? "on " : "of type ") + what});
+  };
+  if (e->kind() == nat_ident) {
+    note(e);
+    return;
+  }
+  for (const val_exp* operand : e->ops()) note(operand);
+}
+
+void exp_checker::expect_types(const val_exp* e, const exp_facts& facts,
+                               std::span<const type_eff* const> wanted,
+                               const std::string& what) {
+  if (facts.types == nullptr || has_unknown(wanted) || same_types(*facts.types, wanted))
+    return;
+  diagnostic& d = scope_.found.error(place_of(e), "type",
+                                     what + " must have type " + shown_types(wanted) +
+                                         ", not " + shown_types(*facts.types));
+  note_declarations(d, e, false);
+}

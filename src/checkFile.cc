@@ -1,0 +1,61 @@
+#include "checkFile.h"
+
+#include "checkDiag.h"
+#include "checkNode.h"
+#include "checkPackage.h"
+#include "xzoLexer.h"
+
+namespace {
+
+// Reads what the text holds up to its first syntax or lexical error, which
+// ends the reading.
+void read_into(std::string_view text, package& pack, reading_places& places,
+               diagnostics& found) {
+  try {
+    read_checked(text, pack, places);
+  } catch (const Syntax_error&) {
+    const lexeme& at = last_made();
+    found.error({at.line, at.cstart, at.line, at.cend}, "syntax",
+                "syntax error at '" + std::string(at.str) +
+                    "'; the file is not checked past this point");
+  } catch (const Lexical_error& failure) {
+    found.error(
+        {failure.line(), failure.column(), failure.line(), failure.column() + 1},
+        "lexical",
+        std::string(failure.what()) + "; the file is not checked past this point");
+  }
+}
+
+// The nodes in source order, each with the operator it is.
+template <typename Action>
+void for_each_node(const package& pack, Action action) {
+  for (const def_item& item : pack.items) {
+    if (item.kind != oper_item) continue;
+    const oper* declared = pack.opers.find(item.name->text());
+    if (declared->kind == node_oper) action(*declared->node);
+  }
+}
+
+}  // namespace
+
+check_counts check_file(const input_channel& input, const std::string& shown_name,
+                        const check_settings& settings) {
+  std::string_view text = read_channel(input);
+  package pack;
+  reading_places places;
+  diagnostics found;
+  read_into(text, pack, places, found);
+  check_scope scope{pack, places, found};
+  std::unique_ptr<env> environment = check_package(scope);
+  for_each_node(pack, [&](const node_def& node) {
+    check_node(scope, *environment, node, settings.unused_warnings);
+  });
+  for_each_node(pack, [&](const node_def& node) { warn_interface_change(scope, node); });
+  if (settings.warnings_as_errors) found.warnings_as_errors();
+  found.sort();
+  if (settings.json)
+    print_json(shown_name, found);
+  else
+    print_text(shown_name, text, found);
+  return {found.count(severity::error), found.count(severity::warning)};
+}

@@ -1,0 +1,19 @@
+// One file through zocheck: read with places, every check, the diagnostics
+// printed in source order.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "checkArg.h"
+#include "xzo.h"
+
+struct check_counts {
+  std::size_t errors = 0;
+  std::size_t warnings = 0;
+};
+
+/// Checks the input, shown as `shown_name` in diagnostics, and prints its
+/// diagnostics on standard output; fails only as `read_channel`.
+check_counts check_file(const input_channel& input, const std::string& shown_name,
+                        const check_settings& settings);

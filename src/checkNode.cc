@@ -1,0 +1,308 @@
+#include "checkNode.h"
+
+#include "checkExp.h"
+#include "cleanup.h"
+#include "kind2Quelm.h"
+#include "xzo.h"
+
+namespace {
+
+std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
+
+const char* role_name(name_role role) {
+  switch (role) {
+    case name_role::input: return "input";
+    case name_role::output: return "output";
+    case name_role::local: return "local";
+    case name_role::constant: return "constant";
+    case name_role::enum_constant: return "enumeration constant";
+  }
+  return "";
+}
+
+class node_checker {
+ public:
+  node_checker(check_scope& scope, const env& package_env, const node_def& node)
+      : scope_(scope),
+        node_(node),
+        env_(package_env.pack, &package_env),
+        exps_(scope, env_) {
+    env_.has_node = true;
+  }
+
+  void run(bool unused_warnings) {
+    for (const input_flow& input : node_.inputs) declare(input.var, name_role::input);
+    for (const flow& output : node_.outputs) declare(output, name_role::output);
+    for (const flow& local : node_.locals) declare(local, name_role::local);
+    for (const input_flow& input : node_.inputs) check_clock(input.var);
+    for (const flow& output : node_.outputs) check_clock(output);
+    for (const flow& local : node_.locals) check_clock(local);
+    for (const def& equation : node_.defs) check_equation(equation);
+    for (const val_exp* assertion : node_.asserts)
+      exps_.expect_types(assertion, exps_.check(assertion), bool_list(), "an assertion");
+    for (pragma annotation : node_.pragmas) check_annotation(annotation);
+    for (const flow& output : node_.outputs) check_defined(output, "output");
+    for (const flow& local : node_.locals) check_defined(local, "local");
+    if (!unused_warnings) return;
+    for (const input_flow& input : node_.inputs) warn_unused(input.var, "input");
+    for (const flow& local : node_.locals) warn_unused(local, "local");
+  }
+
+ private:
+  void declare(const flow& variable, name_role role) {
+    const type_eff* type = checked_type(scope_, env_, *variable.type);
+    std::string_view name = variable.name->text();
+    if (declared_name* other = scope_.find(name)) {
+      bool flow = scope_.node_names.find(name) != nullptr;
+      scope_.found
+          .error(span_of_text(variable.name), "redeclared",
+                 flow ? "flow " + quoted(name) + " declared twice"
+                      : "flow " + quoted(name) + " has the name of a " +
+                            role_name(other->role))
+          .notes.push_back({span_of_text(other->declaration),
+                            flow ? "first declared here" : "declared here"});
+      return;
+    }
+    add_flow(env_, type, variable.clock, variable.name);
+    scope_.node_names.try_emplace(name, {variable.name, role, false});
+    scope_.node_list.push_back(variable.name);
+  }
+
+  void check_clock(const flow& variable) {
+    if (variable.clock == nullptr) return;
+    std::string_view name = variable.clock->text();
+    declared_name* clock = scope_.node_names.find(name);
+    if (clock == nullptr) {
+      diagnostic& d =
+          scope_.found.error(span_of_text(variable.clock), "undeclared",
+                             "clock " + quoted(name) + " is not a flow of node " +
+                                 quoted(node_.name->text()));
+      suggest(d, name, scope_.node_list);
+      return;
+    }
+    clock->used = true;
+    const type_eff& type = ident_type(env_, name);
+    if (type.kind != bool_eff && &type != &unknown_type)
+      scope_.found
+          .error(span_of_text(variable.clock), "type",
+                 "clock " + quoted(name) + " must be a bool flow, not " +
+                     shown_types({std::array{&type}}))
+          .notes.push_back({span_of_text(clock->declaration), "declared here"});
+  }
+
+  // The type and clock a left gives its part of the right side; the type is
+  // unknown after an error.
+  struct left_facts {
+    const type_eff* type;
+    flow_clock clock;
+  };
+
+  // A left below a field, element or slice defines its variable in part:
+  // several such lefts do not define it twice.
+  left_facts check_left(const left& item, bool whole = true) {
+    switch (item.kind) {
+      case left_id: return check_defined_name(item.name, whole);
+      case left_field: {
+        left_facts inner = check_left(*item.inner, false);
+        if (inner.type == &unknown_type) return inner;
+        if (inner.type->kind == struct_eff)
+          for (const field_eff& field : inner.type->fields)
+            if (field.name->text() == item.name->text()) return {field.type, inner.clock};
+        scope_.found.error(span_of_text(item.name), "type",
+                           "no field " + quoted(item.name->text()) +
+                               " in a value of type " +
+                               shown_types({std::array{inner.type}}));
+        return {&unknown_type, inner.clock};
+      }
+      case left_elem:
+      case left_slice: {
+        if (item.kind == left_elem) {
+          exps_.check(item.index);
+        } else {
+          exps_.check(item.range->first);
+          exps_.check(item.range->last);
+          if (item.range->step != nullptr) exps_.check(item.range->step);
+        }
+        left_facts inner = check_left(*item.inner, false);
+        if (inner.type == &unknown_type) return inner;
+        if (inner.type->kind == array_eff) return {inner.type->element, inner.clock};
+        scope_.found.error(span_of_text(base_name(item)), "type",
+                           "an element of " + quoted(base_name(item)->text()) +
+                               ", which is not an array, is defined");
+        return {&unknown_type, inner.clock};
+      }
+    }
+    return {&unknown_type, nullptr};
+  }
+
+  static ident base_name(const left& item) {
+    const left* at = &item;
+    while (at->kind != left_id) at = at->inner;
+    return at->name;
+  }
+
+  left_facts check_defined_name(ident name, bool whole) {
+    std::string_view text = name->text();
+    declared_name* declared = scope_.node_names.find(text);
+    if (declared == nullptr) {
+      if (declared_name* other = scope_.package_names.find(text)) {
+        scope_.found
+            .error(span_of_text(name), "define",
+                   std::string(role_name(other->role)) + " " + quoted(text) +
+                       " is defined by an equation")
+            .notes.push_back({span_of_text(other->declaration), "declared here"});
+      } else {
+        diagnostic& d = scope_.found.error(
+            span_of_text(name), "undeclared",
+            "undeclared flow " + quoted(text) + " defined by an equation");
+        suggest(d, text, scope_.node_list);
+      }
+      return {&unknown_type, nullptr};
+    }
+    if (declared->role == name_role::input) {
+      scope_.found
+          .error(span_of_text(name), "define",
+                 "input " + quoted(text) + " is defined by an equation")
+          .notes.push_back({span_of_text(declared->declaration), "declared here"});
+    } else if (!whole) {
+      definitions_.try_emplace(text, nullptr);
+    } else if (ident* first = definitions_.find(text);
+               first != nullptr && *first != nullptr) {
+      scope_.found
+          .error(span_of_text(name), "redefined",
+                 quoted(text) + " is defined by more than one equation")
+          .notes.push_back({span_of_text(*first), "first defined here"});
+    } else if (first != nullptr) {
+      *first = name;
+    } else {
+      definitions_.try_emplace(text, name);
+    }
+    const flow_entry* entry = env_.find_flow(text);
+    return {(*entry->type)[0], entry->on};
+  }
+
+  void check_equation(const def& equation) {
+    exp_facts right = exps_.check(equation.exp);
+    type_list lefts;
+    bool known = true;
+    for (const left* item : equation.lefts) {
+      left_facts facts = check_left(*item);
+      lefts.push_back(facts.type);
+      known = known && facts.type != &unknown_type;
+      if (item->kind == left_id && right.clock_known && !is_literal(equation.exp) &&
+          !same_clock(right.clock, facts.clock))
+        scope_.found.error(exps_.place_of(equation.exp), "clock",
+                           "the right side is on " + shown_clock(right.clock) + ", " +
+                               quoted(item->name->text()) + " on " +
+                               shown_clock(facts.clock));
+    }
+    if (!known || right.types == nullptr || same_types(*right.types, lefts)) return;
+    std::string what = lefts.size() == 1
+                           ? quoted(base_name(*equation.lefts[0])->text()) +
+                                 " has type " + shown_types(lefts)
+                           : "the left side has " + std::to_string(lefts.size()) +
+                                 " values of types " + shown_types(lefts);
+    scope_.found.error(
+        exps_.place_of(equation.exp), "type",
+        "the right side has type " + shown_types(*right.types) + ", " + what);
+  }
+
+  // A literal takes the clock of what it defines.
+  static bool is_literal(const val_exp* e) {
+    switch (e->kind()) {
+      case nat_true:
+      case nat_false:
+      case nat_iconst:
+      case nat_rconst: return true;
+      default: return false;
+    }
+  }
+
+  void check_annotation(pragma annotation) {
+    std::string_view text = annotation->text();
+    std::optional<std::string_view> property = kind2_quelm::property_text(text);
+    if (!property) {
+      if (text.starts_with("PROPERTY"))
+        scope_.found.warning(span_of_text(annotation), "property",
+                             "annotation starts with PROPERTY but is not "
+                             "'PROPERTY expression;': it is no property");
+      return;
+    }
+    const val_exp* read = nullptr;
+    try {
+      read = exp_of_string(*property, kind2_quelm::property_origin(annotation));
+    } catch (const Syntax_error&) {
+    } catch (const Fatal_error&) {
+    }
+    if (read == nullptr) {
+      scope_.found.error(span_of_text(annotation), "property",
+                         "the property does not read as one expression");
+      return;
+    }
+    exp_checker properties(scope_, env_, span_of_text(annotation));
+    properties.expect_types(read, properties.check(read), bool_list(), "a property");
+  }
+
+  void check_defined(const flow& variable, const char* role) {
+    if (definitions_.find(variable.name->text()) != nullptr || !declared_here(variable))
+      return;
+    scope_.found.error(span_of_text(variable.name), "undefined",
+                       std::string(role) + " " + quoted(variable.name->text()) +
+                           " is defined by no equation");
+  }
+
+  // Whether the flow is the declaration its name stands for, not a repeat.
+  bool declared_here(const flow& variable) {
+    const declared_name* declared = scope_.node_names.find(variable.name->text());
+    return declared != nullptr && declared->declaration == variable.name;
+  }
+
+  void warn_unused(const flow& variable, const char* role) {
+    if (!declared_here(variable) || scope_.node_names.find(variable.name->text())->used)
+      return;
+    scope_.found.warning(
+        span_of_text(variable.name), "unused",
+        std::string(role) + " " + quoted(variable.name->text()) + " is not used");
+  }
+
+  check_scope& scope_;
+  const node_def& node_;
+  env env_;
+  exp_checker exps_;
+  // The first whole definition of each output and local; null for one
+  // defined only in part so far.
+  flat_map<std::string_view, ident, short_text_hash> definitions_;
+};
+
+}  // namespace
+
+void check_node(check_scope& scope, const env& package_env, const node_def& node,
+                bool unused_warnings) {
+  scope.node_names.clear();
+  scope.node_list.clear();
+  node_checker(scope, package_env, node).run(unused_warnings);
+}
+
+void warn_interface_change(check_scope& scope, const node_def& node) {
+  if (scope.called.find(node.name->text()) == nullptr) return;
+  node_def cleaned;
+  try {
+    set_cleanall(true);
+    cleaned = clean_node(node);
+  } catch (const Internal_error&) {
+    return;
+  } catch (const Global_error&) {
+    return;
+  }
+  if (cleaned.inputs.size() == node.inputs.size()) return;
+  std::string removed;
+  for (const input_flow& input : node.inputs) {
+    bool kept = false;
+    for (const input_flow& left : cleaned.inputs)
+      kept = kept || left.var.name == input.var.name;
+    if (!kept) removed += (removed.empty() ? "" : ", ") + quoted(input.var.name->text());
+  }
+  scope.found.warning(span_of_text(node.name), "cleanall",
+                      "-cleanall would remove input(s) " + removed + " of node " +
+                          quoted(node.name->text()) + ", which is called");
+}

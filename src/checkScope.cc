@@ -1,0 +1,78 @@
+#include "checkScope.h"
+
+#include "checkSuggest.h"
+
+const type_eff unknown_type{extern_eff, "?"};
+
+bool has_unknown(std::span<const type_eff* const> types) {
+  for (const type_eff* type : types)
+    if (type == &unknown_type) return true;
+  return false;
+}
+
+namespace {
+
+std::string shown_type(const type_eff& type) {
+  switch (type.kind) {
+    case bool_eff: return "bool";
+    case int_eff: return "int";
+    case real_eff: return "real";
+    case array_eff: return shown_type(*type.element) + "^" + std::to_string(type.size);
+    default: return std::string(type.name);
+  }
+}
+
+}  // namespace
+
+std::string shown_types(std::span<const type_eff* const> types) {
+  if (types.empty()) return "no value";
+  std::string text;
+  for (const type_eff* type : types) {
+    if (!text.empty()) text += " * ";
+    text += shown_type(*type);
+  }
+  return text;
+}
+
+std::string shown_clock(flow_clock on) {
+  return on == nullptr ? "the base clock" : "clock '" + std::string(on->text()) + "'";
+}
+
+// Names of one or two bytes are all one edit apart: none is suggested for them.
+// Names of one or two bytes are all one edit apart: none is suggested for them.
+void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> candidates,
+             std::span<const ident> more) {
+  if (wanted.size() < 3) return;
+  for (std::span<const ident> names : {candidates, more})
+    for (ident name : names)
+      if (one_edit_apart(wanted, name->text())) {
+        d.notes.push_back(
+            {span_of_text(name), "did you mean '" + std::string(name->text()) + "'?"});
+        return;
+      }
+}
+
+bool report_undeclared_type(check_scope& scope, const type_exp& type) {
+  if (type.kind != named_type || scope.pack.types.find(type.name->text()) != nullptr)
+    return false;
+  diagnostic& d =
+      scope.found.error(span_of_text(type.name), "undeclared",
+                        "undeclared type '" + std::string(type.name->text()) + "'");
+  suggest(d, type.name->text(), scope.type_list);
+  return true;
+}
+
+void forget_failed_resolution(env& environment) {
+  for (type_entry& entry : environment.types)
+    if (entry.type == nullptr) entry.type = &unknown_type;
+}
+
+const type_eff* checked_type(check_scope& scope, env& environment, const type_exp& type) {
+  if (report_undeclared_type(scope, type)) return &unknown_type;
+  try {
+    return resolve_type(environment, type);
+  } catch (const Global_error&) {
+    forget_failed_resolution(environment);
+    return &unknown_type;
+  }
+}

@@ -1,0 +1,83 @@
+// What the checks of one file share: the package and its places, the
+// diagnostics found, and the names in scope with what declared them.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "checkDiag.h"
+#include "flat_map.h"
+#include "xzoPlaces.h"
+#include "xzoTyping.h"
+#include "xzoTypingEnv.h"
+
+/// The type of what could not be typed, after an error was reported about
+/// it: nothing more is said of what holds it.
+extern const type_eff unknown_type;
+
+/// Whether the list holds the unknown type.
+bool has_unknown(std::span<const type_eff* const> types);
+
+/// "int", "real", a declared type's name, "T^n"; several joined with " * ".
+std::string shown_types(std::span<const type_eff* const> types);
+std::string shown_clock(flow_clock on);
+
+enum class name_role { constant, enum_constant, input, output, local };
+
+/// A name in scope: the occurrence that declared it, and whether it is used.
+struct declared_name {
+  ident declaration = nullptr;
+  name_role role = name_role::constant;
+  bool used = false;
+};
+
+using name_scope = flat_map<std::string_view, declared_name, short_text_hash>;
+
+struct check_scope {
+  const package& pack;
+  const reading_places& places;
+  diagnostics& found;
+  /// The constants and enumeration constants.
+  name_scope package_names{};
+  /// The flows of the node being checked; empty outside nodes.
+  name_scope node_names{};
+  // The same names, in the order declared, for suggestions.
+  std::vector<ident> package_list{};
+  std::vector<ident> node_list{};
+  std::vector<ident> oper_list{};
+  std::vector<ident> type_list{};
+  /// The declared types, resolved (the unknown type for a type in error).
+  flat_map<std::string_view, const type_eff*, short_text_hash> declared_types{};
+  /// The names of the operators called somewhere.
+  flat_map<std::string_view, bool, short_text_hash> called{};
+
+  /// The name's declaration in scope, the node's flows first; null if none.
+  declared_name* find(std::string_view name) {
+    if (declared_name* flow = node_names.find(name)) return flow;
+    return package_names.find(name);
+  }
+  /// The place of the expression, or `fallback` when it has none.
+  text_span place_of(const val_exp* e, const text_span& fallback) const {
+    text_span span = span_of(places, e);
+    return span.line == 0 ? fallback : span;
+  }
+};
+
+/// Reports the written type when it names an undeclared type, and says so.
+bool report_undeclared_type(check_scope& scope, const type_exp& type);
+
+/// Makes unknown the named types that a failed resolution left pending, so
+/// that they are not taken for recursive when met again.
+void forget_failed_resolution(env& environment);
+
+/// The effective type of a written type, resolved in `environment`; the
+/// unknown type, after reporting an undeclared type, or silently when its
+/// resolution fails otherwise (the declaration's check reports that).
+const type_eff* checked_type(check_scope& scope, env& environment, const type_exp& type);
+
+/// Adds to the diagnostic the note "did you mean 'NAME'?" at the declaration
+/// of the first candidate one edit away from `wanted`, if there is one and
+/// `wanted` has at least three bytes.
+void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> candidates,
+             std::span<const ident> more = {});

@@ -1,0 +1,78 @@
+#include "xzoPlaces.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "errors.h"
+
+namespace {
+
+std::string shown(const text_span& span) {
+  return std::to_string(span.line) + ":" + std::to_string(span.cstart) + "-" +
+         std::to_string(span.end_line) + ":" + std::to_string(span.cend);
+}
+
+// The right side of the first equation of the package's first operator.
+const val_exp* first_right_side(const package& pack) {
+  return pack.opers.begin()->value->node->defs[0].exp;
+}
+
+TEST(Places, SpanRunsFromFirstTokenToLastOverEveryShape) {
+  package pack;
+  reading_places places;
+  read_checked(
+      "node n (a : int) returns (b : int);\n"
+      "let\n"
+      "  b = if a > 0 then f(a, 1)\n"
+      "      else -(a + 2) * pre a;\n"
+      "tel\n",
+      pack, places);
+  const val_exp* right = first_right_side(pack);
+  EXPECT_EQ(shown(span_of(places, right)), "3:7-4:27");
+  EXPECT_EQ(shown(span_of(places, right->op(0))), "3:10-3:14");
+  EXPECT_EQ(shown(span_of(places, right->op(1))), "3:21-3:27");
+  // The minus in front of the parenthesis starts the product.
+  EXPECT_EQ(shown(span_of(places, right->op(2))), "4:12-4:27");
+  EXPECT_EQ(shown(places.own_tokens(right->op(2))), "4:21-4:21");
+}
+
+TEST(Places, LeavesAreNotSharedSoEachOccurrenceKeepsItsPlace) {
+  package pack;
+  reading_places places;
+  read_checked("node n (x : bool) returns (y : bool);\nlet y = x and x or true; tel\n",
+               pack, places);
+  const val_exp* right = first_right_side(pack);
+  const val_exp* conjunction = right->op(0);
+  EXPECT_NE(conjunction->op(0), conjunction->op(1));
+  EXPECT_EQ(shown(span_of(places, conjunction->op(1))), "2:15-2:15");
+  EXPECT_EQ(shown(span_of(places, right->op(1))), "2:20-2:23");
+}
+
+TEST(Places, RepeatedDeclarationsAreRecordedAndReadingGoesOn) {
+  package pack;
+  reading_places places;
+  read_checked(
+      "const k = 1;\nconst k = 2;\ntype t = struct { x : int; x : bool };\n"
+      "type t;\nfunction f (a : int) returns (b : int);\nconst last = 3;\n",
+      pack, places);
+  ASSERT_EQ(places.repeats().size(), 3u);
+  EXPECT_STREQ(places.repeats()[0].kind, "constant");
+  EXPECT_EQ(shown(span_of_text(places.repeats()[0].name)), "2:7-2:7");
+  EXPECT_STREQ(places.repeats()[1].kind, "field");
+  EXPECT_STREQ(places.repeats()[2].kind, "type");
+  // The first declarations stay; the repeats leave no item.
+  EXPECT_EQ(pack.items.size(), 4u);
+  EXPECT_EQ(pack.types.find("t")->info->field_names.size(), 1u);
+  EXPECT_NE(pack.consts.find("last"), nullptr);
+}
+
+TEST(Places, SyntaxErrorKeepsWhatWasReadBefore) {
+  package pack;
+  reading_places places;
+  EXPECT_THROW(read_checked("const a = 1;\nconst b = ;\n", pack, places), Syntax_error);
+  EXPECT_NE(pack.consts.find("a"), nullptr);
+  EXPECT_EQ(last_made().line, 2);
+}
+
+}  // namespace
