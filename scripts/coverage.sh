@@ -24,6 +24,7 @@ ninja -C "$build" > /dev/null
 (cd "$build" && ctest -j "$(nproc)" > "$build/ctest.log") ||
   { cat "$build/ctest.log" >&2; exit 1; }
 objects=("$build/za2vu" -object "$build/tests/za2vu_test")
+[ ! -x "$build/zocheck" ] || objects+=(-object "$build/zocheck")
 
 if [ "$fuzz_seconds" -gt 0 ]; then
   fuzz_build=$root/build-coverage-fuzz
