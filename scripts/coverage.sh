@@ -23,7 +23,8 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
 ninja -C "$build" > /dev/null
 (cd "$build" && ctest -j "$(nproc)" > "$build/ctest.log") ||
   { cat "$build/ctest.log" >&2; exit 1; }
-objects=(-object "$build/za2vu" -object "$build/tests/za2vu_test")
+objects=("$build/za2vu" -object "$build/tests/za2vu_test")
+[ ! -x "$build/zocheck" ] || objects+=(-object "$build/zocheck")
 
 if [ "$fuzz_seconds" -gt 0 ]; then
   fuzz_build=$root/build-coverage-fuzz
@@ -45,6 +46,6 @@ fi
 # functions, lines and branches.
 "$tools/llvm-cov" report "${objects[@]}" -instr-profile="$build/coverage.profdata" \
   "$root/src" "$root/src.xzo" "$root/src.utils" |
-  awk 'NR > 2 && NF >= 13 && $1 !~ /^-/ {
+  sed "s|^$root/||" | awk 'NR > 2 && NF >= 13 && $1 !~ /^-/ {
          printf "%-28s lines %7s of %5d   branches %7s of %5d\n",
                 $1, $10, $8, $13, $11 }'

@@ -7,7 +7,8 @@
 #   tparse     -tparse accepts the output of every printing mode;
 #   interface  plain printing and -simp give the same lines outside node bodies;
 #   resimp     -simp reads the output of -simp back (not always to the same
-#              text: an assertion x = e with x inside e substitutes anew).
+#              text: after assert x = z; assert z = 3; a first pass turns x
+#              into z, and only a second turns that z into 3).
 # An input a mode rejects (status 1 or 2) is skipped for the properties that
 # need that output; the summary counts the checked and skipped cases of each
 # property, so that none passes without checking anything.

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 #include "arena.h"
+#include "driver.h"
 #include "mainArg.h"
 #include "scratch_list.h"
 #include "verbose.h"
@@ -61,6 +65,32 @@ TEST(ResetRunState, ForgetsSettingsAndDeclarations) {
   EXPECT_TRUE(main_arg::infile().empty());
   EXPECT_EQ(verbose::level(), 0);
   EXPECT_TRUE(run_package().items.empty());
+}
+
+// A harness's work thread runs the program as the program's own thread does,
+// input after input: the failure of an unknown option, then a file read twice,
+// the second time into the buffers kept from the first.
+TEST(ResetRunState, LetsTheProgramRunAgainOnTheCallingThread) {
+  const char* unknown[] = {"za2vu", "-bogus"};
+  reset_run_state();
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run_on_this_thread(2, unknown), 2);
+  EXPECT_EQ(testing::internal::GetCapturedStderr().rfind(
+                "za2vu: unknown option '-bogus'.\n", 0),
+            0u);
+
+  std::string path = testing::TempDir() + "run_again.zo";
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs("node n (x : int) returns (y : int);\nlet\n  y = x;\ntel\n", file);
+  std::fclose(file);
+  const char* parse[] = {"za2vu", "-tparse", path.c_str()};
+  for (int run = 0; run < 2; ++run) {
+    reset_run_state();
+    EXPECT_EQ(run_on_this_thread(3, parse), 0);
+  }
+  reset_run_state();
+  std::remove(path.c_str());
 }
 
 }  // namespace

@@ -1,10 +1,16 @@
 #include "xzoParser.hh"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <tuple>
 
+#include "errors.h"
+#include "output.h"
 #include "xzo.h"
 #include "xzoDecls.h"
 
@@ -510,6 +516,73 @@ TEST(Parser, ReleasesItsGrownStacksWhenAnActionFails) {
       {unfinished}, entry_point::file, other, run_positions()};
   EXPECT_EQ(parse(unfinished_context), 1);
 }
+
+namespace {
+
+// Writes the text into a pipe from another thread, and gives the reading end.
+struct piped_text {
+  explicit piped_text(std::string text) : text_(std::move(text)) {
+    if (pipe(ends_) != 0) throw std::runtime_error("pipe");
+    writer_ = std::thread([this] {
+      for (std::size_t at = 0; at < text_.size();) {
+        ssize_t written = write(ends_[1], text_.data() + at, text_.size() - at);
+        if (written <= 0) break;
+        at += static_cast<std::size_t>(written);
+      }
+      close(ends_[1]);
+    });
+  }
+  ~piped_text() {
+    writer_.join();
+    close(ends_[0]);
+  }
+  int fd() const { return ends_[0]; }
+
+ private:
+  std::string text_;
+  int ends_[2];
+  std::thread writer_;
+};
+
+// A pipe has no size to start from: the text grows past its first buffer.
+TEST(ReadingEntryPoints, ReadAWholeChannelOfAnyLengthAndReportAFailedRead) {
+  std::string sum = "a";
+  for (int count = 0; count < 40000; ++count) sum += " + a";
+  piped_text piped(sum);
+  const val_exp* chain = exp_of_channel({"pipe", piped.fd()});
+  int terms = 1;
+  for (; chain->kind() == nat_plus; chain = chain->op(0)) ++terms;
+  EXPECT_EQ(terms, 40001);
+
+  int directory = open(".", O_RDONLY | O_DIRECTORY);
+  ASSERT_GE(directory, 0);
+  try {
+    read_channel({"here", directory});
+    ADD_FAILURE() << "a directory read as a text";
+  } catch (const System_error& failure) {
+    EXPECT_EQ(failure.message, "here: Is a directory");
+  }
+  close(directory);
+}
+
+// Lexemes longer than the listing's line room, one longer than the output
+// buffer itself, are listed whole.
+TEST(ReadingEntryPoints, ListTheTokensOfATextWithLexemesOfAnyLength) {
+  std::string longer_than_a_line(300, 'x');
+  std::string longer_than_the_buffer(70000, 'y');
+  testing::internal::CaptureStdout();
+  lexemize_string("a " + longer_than_a_line + " " + longer_than_the_buffer);
+  output::flush();
+  EXPECT_EQ(testing::internal::GetCapturedStdout(),
+            "line   1 col  1 to  1 :        TK_IDENT = \"a\"\n"
+            "line   1 col  3 to 302 :        TK_IDENT = \"" +
+                longer_than_a_line +
+                "\"\n"
+                "line   1 col 304 to 70303 :        TK_IDENT = \"" +
+                longer_than_the_buffer + "\"\n");
+}
+
+}  // namespace
 
 // A name's text is stored once and without position unless it is declared:
 // the diagnostic of a repeated declaration is the only reader of positions.
