@@ -42,13 +42,25 @@ const char* symbol_of(exp_kind kind) {
 
 std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
-// The operands' types taken together, as the rules of the format see them.
-type_list joined(std::span<const exp_facts> operands) {
-  type_list given;
-  for (const exp_facts& operand : operands)
-    given.insert(given.end(), operand.types->begin(), operand.types->end());
-  return given;
-}
+// The operands' types taken together, as the rules of the format see them;
+// most operators have a few, held without allocation.
+class joined {
+ public:
+  explicit joined(std::span<const exp_facts> operands) : types_(count(operands)) {
+    std::size_t next = 0;
+    for (const exp_facts& operand : operands)
+      for (const type_eff* type : *operand.types) types_[next++] = type;
+  }
+  operator std::span<const type_eff* const>() const { return types_.all(); }
+
+ private:
+  static std::size_t count(std::span<const exp_facts> operands) {
+    std::size_t total = 0;
+    for (const exp_facts& operand : operands) total += operand.types->size();
+    return total;
+  }
+  small_buffer<const type_eff*> types_;
+};
 
 }  // namespace
 
@@ -77,8 +89,7 @@ exp_facts exp_checker::check(const val_exp* e) {
 exp_facts exp_checker::name_facts(const val_exp* e) {
   std::string_view name = e->name()->text();
   declared_name* declared = scope_.find(name);
-  const flow_entry* entry = env_.find_flow(name);
-  if (declared == nullptr || entry == nullptr) {
+  if (declared == nullptr) {
     diagnostic& d = scope_.found.error(
         place_of(e), "undeclared",
         "use of undeclared name " + quoted(name) + ", neither a flow nor a constant");
@@ -86,7 +97,7 @@ exp_facts exp_checker::name_facts(const val_exp* e) {
     return {};
   }
   declared->used = true;
-  return {has_unknown(*entry->type) ? nullptr : entry->type, entry->on, true};
+  return {has_unknown(*declared->type) ? nullptr : declared->type, declared->on, true};
 }
 
 const type_list* exp_checker::types_by_rule(const val_exp* e,
@@ -110,7 +121,7 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
     }
     default: break;
   }
-  type_list given = joined(operands);
+  joined given(operands);
   try {
     return operator_type(env_, e, given);
   } catch (const Type_error&) {
@@ -239,9 +250,9 @@ void exp_checker::note_declarations(diagnostic& d, const val_exp* e, bool with_c
   auto note = [&](const val_exp* operand) {
     if (operand->kind() != nat_ident) return;
     declared_name* declared = scope_.find(operand->name()->text());
-    const flow_entry* entry = env_.find_flow(operand->name()->text());
-    if (declared == nullptr || entry == nullptr) return;
-    std::string what = with_clock ? shown_clock(entry->on) : shown_types(*entry->type);
+    if (declared == nullptr) return;
+    std::string what =
+        with_clock ? shown_clock(declared->on) : shown_types(*declared->type);
     d.notes.push_back({span_of_text(declared->declaration),
                        quoted(operand->name()->text()) + " declared here, " +
                            (with_clock ? "on " : "of type ") + what});

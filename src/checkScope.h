@@ -25,10 +25,13 @@ std::string shown_clock(flow_clock on);
 
 enum class name_role { constant, enum_constant, input, output, local };
 
-/// A name in scope: the occurrence that declared it, and whether it is used.
+/// A name in scope: the occurrence that declared it, what it is, its type (a
+/// one-element list) and clock, and whether it is used.
 struct declared_name {
   ident declaration = nullptr;
   name_role role = name_role::constant;
+  const type_list* type = nullptr;
+  flow_clock on = nullptr;
   bool used = false;
 };
 
