@@ -19,12 +19,12 @@ int main(int argc, char* argv[]) {
   long long target = argc > 1 ? std::atoll(argv[1]) : 50'000'000;
   random_choices choices;
   zo_generator generator(choices, shape);
-  long long written = 0;
-  auto emit = [&](const std::string& text) {
+  std::string text = generator.declarations();
+  for (int index = 0;; ++index) {
     std::fwrite(text.data(), 1, text.size(), stdout);
-    written += static_cast<long long>(text.size());
-  };
-  emit(generator.declarations());
-  for (int index = 0; written < target; ++index) emit(generator.node(index));
+    target -= static_cast<long long>(text.size());
+    if (target <= 0) break;
+    text = generator.node(index);
+  }
   return 0;
 }

@@ -1,6 +1,7 @@
 #include "xzoAst.h"
 
 #include <cstring>
+#include <memory>
 
 #include "arena.h"
 #include "errors.h"
@@ -170,6 +171,16 @@ const val_exp* ident_exp(ident name) {
 
 const val_exp* const true_exp = make_val_exp(nat_true, {});
 const val_exp* const false_exp = make_val_exp(nat_false, {});
+
+left_list::left_list(std::span<const left* const> lefts) {
+  if (lefts.empty()) return;
+  void* block =
+      run_arena().allocate(sizeof(std::size_t) + lefts.size() * sizeof(const left*));
+  auto* count = new (block) std::size_t(lefts.size());
+  std::uninitialized_copy(lefts.begin(), lefts.end(),
+                          reinterpret_cast<const left**>(count + 1));
+  count_ = count;
+}
 
 def_table make_def_table(const node_def& node) {
   def_table table;

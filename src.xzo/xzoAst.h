@@ -223,10 +223,34 @@ struct left {
 };
 static_assert(sizeof(left) == 24);
 
+/// The lefts of an equation, in one block of the run's arena that holds
+/// their count before them: one pointer, so that an equation costs two. A
+/// block may be shared by every equation of the same lefts.
+class left_list {
+ public:
+  /// No lefts.
+  left_list() = default;
+  /// A copy of the lefts in a block of its own.
+  left_list(std::span<const left* const> lefts);
+
+  std::size_t size() const { return count_ == nullptr ? 0 : *count_; }
+  bool empty() const { return size() == 0; }
+  const left* const* begin() const {
+    return count_ == nullptr ? nullptr : reinterpret_cast<const left* const*>(count_ + 1);
+  }
+  const left* const* end() const { return begin() + size(); }
+  const left* operator[](std::size_t position) const { return begin()[position]; }
+
+ private:
+  // The count, the lefts right after it.
+  const std::size_t* count_ = nullptr;
+};
+
 struct def {
-  std::span<const left* const> lefts;
+  left_list lefts;
   const val_exp* exp;
 };
+static_assert(sizeof(def) == 16);
 
 /// The text of one annotation, after its "--%" marker.
 using pragma = ident;

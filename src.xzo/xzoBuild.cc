@@ -131,8 +131,23 @@ const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp
   return run_arena().make<slice>(slice{first, last, step});
 }
 
-body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp) {
-  return {body_item::equation, exp, kept(lefts)};
+left_list leaf_table::one_variable(const left* variable) {
+  auto [shared, added] = one_variable_lists_.try_emplace(variable, {});
+  if (added) *shared = left_list({&variable, 1});
+  return *shared;
+}
+
+body_item equation_item(leaf_table& leaves, scratch_list<const left*> lefts,
+                        const val_exp* exp) {
+  if (lefts.has_one_item() && lefts.last->item->kind == left_id) {
+    const left* variable = lefts.last->item;
+    consume(lefts, [](const left*) {});
+    return {body_item::equation, exp, leaves.one_variable(variable)};
+  }
+  static std::vector<const left*> items;
+  items.clear();
+  consume(lefts, [](const left* item) { items.push_back(item); });
+  return {body_item::equation, exp, left_list(items)};
 }
 
 node_body add_body_item(node_body body, const body_item& item) {

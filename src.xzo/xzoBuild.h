@@ -37,6 +37,9 @@ class leaf_table {
   /// The type named so.
   const type_exp* named_type(ident name);
 
+  /// The lefts of an equation of that one variable.
+  left_list one_variable(const left* variable);
+
  private:
   template <typename T>
   using by_text = flat_map<std::string_view, const T*, short_text_hash>;
@@ -52,6 +55,7 @@ class leaf_table {
   by_text<left> lefts_;
   // Shared names are shared texts: one type per text object.
   flat_map<ident, const type_exp*> named_types_;
+  flat_map<const left*, left_list> one_variable_lists_;
 };
 
 const val_exp* unary_exp(exp_kind kind, const val_exp* operand);
@@ -87,12 +91,14 @@ const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp
 struct body_item {
   enum which { assertion, equation, annotation } kind;
   const val_exp* exp = nullptr;             // assertion, equation
-  std::span<const left* const> lefts = {};  // equation
+  left_list lefts = {};                     // equation
   pragma note = nullptr;                    // annotation
 };
 
-/// The equation of those lefts, which it keeps, and that right side.
-body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp);
+/// The equation of those lefts, which it keeps, and that right side; the lefts
+/// of a single variable are shared through the leaf table.
+body_item equation_item(leaf_table& leaves, scratch_list<const left*> lefts,
+                        const val_exp* exp);
 
 /// The three sequences of a node body, each in source order.
 struct node_body {

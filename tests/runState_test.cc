@@ -26,8 +26,8 @@ TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMarkAndReusesTheChunks) 
   void* first_after = store.allocate(24);
   store.make<counted>(&destroyed);
   store.make<counted>(&destroyed);
-  void* big =
-      store.allocate(std::size_t{5} << 20);  // beyond the chunk: a chunk of its own
+  // Beyond the chunk: a chunk of its own.
+  void* big = store.allocate(std::size_t{5} << 20);
   EXPECT_GT(store.reserved(), reserved);
 
   store.rewind(start);

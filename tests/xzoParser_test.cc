@@ -510,3 +510,35 @@ TEST(Parser, ReleasesItsGrownStacksWhenAnActionFails) {
       {unfinished}, entry_point::file, other, run_positions()};
   EXPECT_EQ(parse(unfinished_context), 1);
 }
+
+// A name's text is stored once and without position unless it is declared:
+// the diagnostic of a repeated declaration is the only reader of positions.
+TEST(Parser, SharesNamesTypesAndOneVariableLeftsButPlacesDeclarations) {
+  reset_positions();
+  package pack = parse_file(
+      "type t;\nconst k : t;\nfunction f (x : t) returns (y : t);\n"
+      "node m (a : t) returns (b, c : t; d : int);\n"
+      "let b = f(a); (c, d) = (f(b), 1); tel\n"
+      "node n (a : t) returns (b : t);\nvar c : t;\nlet c = f(a); b = c; tel");
+  const node_def& m = *pack.opers.find("m")->node;
+  const node_def& n = *pack.opers.find("n")->node;
+  const func_def& f = *pack.opers.find("f")->func;
+  EXPECT_EQ(m.inputs[0].var.type, n.locals[0].type);
+  EXPECT_EQ(f.inputs[0].type, m.outputs[1].type);
+  EXPECT_NE(m.outputs[2].type, m.outputs[0].type);
+  EXPECT_EQ(m.defs[0].exp->name(), n.defs[0].exp->name());
+  EXPECT_FALSE(m.defs[0].exp->name()->has_position());
+  EXPECT_FALSE(m.inputs[0].var.name->has_position());
+  EXPECT_EQ(m.inputs[0].var.name, n.inputs[0].var.name);
+  for (ident declared : {pack.items[0].name, pack.items[1].name, n.name})
+    EXPECT_TRUE(declared->has_position()) << declared->text();
+  lexeme placed = store_get(run_positions(), n.name);
+  EXPECT_EQ(placed.line, 6);
+  EXPECT_EQ(placed.cstart, 6);
+  // The equations of `b` in both nodes share one list of lefts.
+  EXPECT_EQ(m.defs[0].lefts.begin(), n.defs[1].lefts.begin());
+  EXPECT_EQ(n.defs[0].lefts.size(), 1u);
+  ASSERT_EQ(m.defs[1].lefts.size(), 2u);
+  EXPECT_EQ(lefts_text(m.defs[1]), "c, d");
+  EXPECT_EQ(m.defs[1].lefts.end() - m.defs[1].lefts.begin(), 2);
+}
