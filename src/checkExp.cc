@@ -76,6 +76,7 @@ exp_facts exp_checker::check(const val_exp* e) {
     default: break;
   }
   stack_room::check();
+  if (e->kind() == nat_tuple) return tuple_facts(e);
   std::span<const val_exp* const> ops = e->ops();
   small_buffer<exp_facts, 3> operands(ops.size());
   for (std::size_t position = 0; position < ops.size(); ++position)
@@ -83,6 +84,56 @@ exp_facts exp_checker::check(const val_exp* e) {
   exp_facts result;
   result.types = types_by_rule(e, operands.all());
   clock_by_rule(e, operands.all(), result);
+  return result;
+}
+
+// The components of a tuple and of the tuples nested in it, gathered in one
+// list: a tuple nested n deep typed level by level would keep a list for
+// every level, n * n / 2 types in all.
+struct exp_checker::tuple_parts {
+  type_list types;
+  bool types_known = true;
+  std::size_t count = 0;
+  flow_clock first = nullptr;
+  bool clocks_known = true;
+  bool same = true;
+};
+
+void exp_checker::collect_tuple(const val_exp* tuple, tuple_parts& parts) {
+  stack_room::check();
+  for (const val_exp* operand : tuple->ops()) {
+    if (operand->kind() == nat_tuple) {
+      collect_tuple(operand, parts);
+      continue;
+    }
+    exp_facts facts = check(operand);
+    if (facts.types == nullptr)
+      parts.types_known = false;
+    else if (parts.types_known)
+      parts.types.insert(parts.types.end(), facts.types->begin(), facts.types->end());
+    if (!facts.clock_known)
+      parts.clocks_known = false;
+    else if (parts.count++ == 0)
+      parts.first = facts.clock;
+    else if (!same_clock(parts.first, facts.clock))
+      parts.same = false;
+  }
+}
+
+exp_facts exp_checker::tuple_facts(const val_exp* tuple) {
+  tuple_parts parts;
+  collect_tuple(tuple, parts);
+  exp_facts result;
+  if (parts.types_known) result.types = env_.kept_list(parts.types);
+  if (!parts.clocks_known) return result;
+  if (parts.same) {
+    result.clock = parts.first;
+    result.clock_known = true;
+    return result;
+  }
+  diagnostic& d = scope_.found.error(
+      place_of(tuple), "clock", "the components of a tuple are not on the same clock");
+  note_declarations(d, tuple, true);
   return result;
 }
 
@@ -105,7 +156,6 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
   for (const exp_facts& operand : operands)
     if (operand.types == nullptr) return nullptr;
   switch (e->kind()) {
-    case nat_tuple: return env_.kept_list(joined(operands));
     case nat_call: return call_types(e, joined(operands));
     case nat_field: return field_types(e, *operands[0].types);
     case nat_struct: return struct_types(e, operands);
