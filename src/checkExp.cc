@@ -148,7 +148,11 @@ exp_facts exp_checker::name_facts(const val_exp* e) {
     return {};
   }
   declared->used = true;
-  return {has_unknown(*declared->type) ? nullptr : declared->type, declared->on, true};
+  // A clock that is no flow was reported where it was declared.
+  bool clock_known =
+      declared->on == nullptr || scope_.node_names.find(declared->on->text());
+  return {has_unknown(*declared->type) ? nullptr : declared->type, declared->on,
+          clock_known};
 }
 
 const type_list* exp_checker::types_by_rule(const val_exp* e,
@@ -289,10 +293,11 @@ void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> ope
     diagnostic& d = scope_.found.error(place_of(same ? e->op(1) : e), "clock", message);
     if (!same) note_declarations(d, e, true);
   } catch (const Global_error&) {
-    if (e->kind() == nat_current)
+    // A call without arguments has no clock; its argument count is reported.
+    // A clock that is no flow was reported where it was declared.
+    if (e->kind() == nat_current && first == nullptr)
       scope_.found.error(place_of(e), "clock",
                          "'current' of an expression on the base clock");
-    // A call without arguments has no clock; its argument count is reported.
   }
 }
 

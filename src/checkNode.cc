@@ -191,8 +191,10 @@ class node_checker {
       left_facts facts = check_left(*item);
       left_types[position] = facts.type;
       known = known && facts.type != &unknown_type;
-      if (item->kind == left_id && right.clock_known && !is_literal(equation.exp) &&
-          !same_clock(right.clock, facts.clock))
+      bool clock_declared = facts.clock == nullptr ||
+                            scope_.node_names.find(facts.clock->text()) != nullptr;
+      if (item->kind == left_id && right.clock_known && clock_declared &&
+          !is_literal(equation.exp) && !same_clock(right.clock, facts.clock))
         scope_.found.error(exps_.place_of(equation.exp), "clock",
                            "the right side is on " + shown_clock(right.clock) + ", " +
                                quoted(item->name->text()) + " on " +
