@@ -198,7 +198,7 @@ const type_list* exp_checker::call_types(const val_exp* e,
   if (called == nullptr) {
     diagnostic& d = scope_.found.error(place_of(e), "undeclared",
                                        "call of undeclared operator " + quoted(name));
-    suggest(d, name, scope_.oper_list);
+    suggest(d, name, scope_.oper_names);
     return nullptr;
   }
   if (has_unknown(*called->inputs) || has_unknown(*called->outputs)) return nullptr;

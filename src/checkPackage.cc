@@ -144,8 +144,8 @@ void add_signature(check_scope& scope, env& environment, const oper& operation) 
 
 std::unique_ptr<env> check_package(check_scope& scope) {
   const package& pack = scope.pack;
-  for (const auto& declared : pack.opers) scope.oper_list.push_back(declared.name);
-  for (const auto& declared : pack.types) scope.type_list.push_back(declared.name);
+  for (const auto& declared : pack.opers) scope.oper_names.push_back(declared.name);
+  for (const auto& declared : pack.types) scope.type_names.push_back(declared.name);
   report_repeats(scope);
   auto environment = std::make_unique<env>(&pack, nullptr);
   for (const auto& declared : pack.types)

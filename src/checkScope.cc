@@ -64,7 +64,7 @@ bool report_undeclared_type(check_scope& scope, const type_exp& type) {
   diagnostic& d =
       scope.found.error(span_of_text(type.name), "undeclared",
                         "undeclared type '" + std::string(type.name->text()) + "'");
-  suggest(d, type.name->text(), scope.type_list);
+  suggest(d, type.name->text(), scope.type_names);
   return true;
 }
 

@@ -48,8 +48,8 @@ struct check_scope {
   // The same names, in the order declared, for suggestions.
   std::vector<ident> package_list{};
   std::vector<ident> node_list{};
-  std::vector<ident> oper_list{};
-  std::vector<ident> type_list{};
+  std::vector<ident> oper_names{};
+  std::vector<ident> type_names{};
   /// The declared types, resolved (the unknown type for a type in error).
   flat_map<std::string_view, const type_eff*, short_text_hash> declared_types{};
   /// The names of the operators called somewhere.
