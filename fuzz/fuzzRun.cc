@@ -74,7 +74,8 @@ void on_work_thread(void (*given)(void*), void* context) {
   pthread_mutex_unlock(&lock);
 }
 
-outcome run(std::span<const char* const> options, std::string_view input) {
+outcome run(std::span<const char* const> options, std::string_view input,
+            program_entry program) {
   // The files keep their pages from run to run: the input is cut to its
   // length, and the output is as long as the offset its writes reach.
   check(pwrite(input_fd, input.data(), input.size(), 0) ==
@@ -92,8 +93,7 @@ outcome run(std::span<const char* const> options, std::string_view input) {
   FILE* process_stderr = stderr;
   stderr = open_memstream(&error_bytes, &error_length);
   check(stderr != nullptr);
-  int given =
-      run_on_this_thread(static_cast<int>(arguments.size() - 1), arguments.data());
+  int given = program(static_cast<int>(arguments.size() - 1), arguments.data());
   std::fclose(stderr);
   stderr = process_stderr;
 

@@ -9,6 +9,8 @@
 #include <span>
 #include <string_view>
 
+#include "driver.h"
+
 namespace fuzz_run {
 
 /// What one run gave: its exit status and what it wrote on each stream, valid
@@ -33,8 +35,13 @@ void on_work_thread(Job& job) {
   on_work_thread([](void* context) { (*static_cast<Job*>(context))(); }, &job);
 }
 
+/// A program's entry on the calling thread: za2vu's `run_on_this_thread`, or
+/// zocheck's `run_check`.
+using program_entry = int (*)(int argc, const char* const* argv);
+
 /// On the work thread: runs the program with those options (without the program's name)
 /// on the text, after bringing the process back to its starting state.
-outcome run(std::span<const char* const> options, std::string_view input);
+outcome run(std::span<const char* const> options, std::string_view input,
+            program_entry program = run_on_this_thread);
 
 }  // namespace fuzz_run

@@ -4,8 +4,9 @@
 # two processes with each target chosen (default bytes): "bytes" fuzzes the
 # text read, from a seed corpus made of the test inputs and the examples;
 # "programs" fuzzes the choices of the program generator, checking the output
-# properties on every program; "both" runs one after the other.
-# Usage: fuzz.sh [SECONDS] [bytes|programs|both]
+# properties on every program; "checker" fuzzes zocheck with the same seeds;
+# "both" runs bytes and programs one after the other.
+# Usage: fuzz.sh [SECONDS] [bytes|programs|checker|both]
 # Installs what it needs (clang 14, its fuzzing runtime, the symbolizer) the
 # way the build's set-up does. Prints the executions and the coverage reached
 # by each target; fails on any finding, whose input is left in build-fuzz.
@@ -13,9 +14,9 @@ set -euo pipefail
 seconds=${1:-60}
 targets=${2:-bytes}
 case $targets in
-  bytes|programs) ;;
+  bytes|programs|checker) ;;
   both) targets="bytes programs" ;;
-  *) echo "za2vu: unknown target $targets (bytes, programs or both)" >&2; exit 2 ;;
+  *) echo "za2vu: unknown target $targets (bytes, programs, checker or both)" >&2; exit 2 ;;
 esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
@@ -25,7 +26,7 @@ export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZA2VU_FUZZ=ON > /dev/null
-ninja -C "$build" -j2 za2vu_fuzz za2vu_program_fuzz
+ninja -C "$build" -j2 za2vu_fuzz za2vu_program_fuzz zocheck_fuzz
 
 # Seeds: every test input and example under each choice of options (first
 # byte) with the second variant of the option's value (second byte).
@@ -69,6 +70,11 @@ for target in $targets; do
       fuzz bytes ./fuzz/za2vu_fuzz -timeout=1 -max_len=$max_len \
         -rss_limit_mb=$((1024 + max_len * 4096 / 1048576)) -malloc_limit_mb=512 \
         -dict="$root/fuzz/zo.dict" "$corpus" "$seeds" || status=$? ;;
+    checker)
+      mkdir -p "$build/corpus-checker"
+      fuzz checker ./fuzz/zocheck_fuzz -timeout=1 -max_len=$max_len \
+        -rss_limit_mb=$((1024 + max_len * 4096 / 1048576)) -malloc_limit_mb=512 \
+        -dict="$root/fuzz/zo.dict" "$build/corpus-checker" "$seeds" || status=$? ;;
     programs)
       mkdir -p "$build/corpus-programs"
       fuzz programs ./fuzz/za2vu_program_fuzz -timeout=5 -max_len=512 \

@@ -31,7 +31,8 @@ class reading_places {
  public:
   /// Records the stretch from `first` to `last`, the node's own tokens, for a
   /// node no one else holds yet, and gives the node back.
-  const val_exp* placed(const val_exp* fresh, const lexeme& first, const lexeme& last);
+  [[gnu::cold]] const val_exp* placed(const val_exp* fresh, const lexeme& first,
+                                      const lexeme& last);
   const val_exp* placed(const val_exp* fresh, const lexeme& token) {
     return placed(fresh, token, token);
   }

@@ -42,13 +42,25 @@ const char* symbol_of(exp_kind kind) {
 
 std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
-// The operands' types taken together, as the rules of the format see them.
-type_list joined(std::span<const exp_facts> operands) {
-  type_list given;
-  for (const exp_facts& operand : operands)
-    given.insert(given.end(), operand.types->begin(), operand.types->end());
-  return given;
-}
+// The operands' types taken together, as the rules of the format see them;
+// most operators have a few, held without allocation.
+class joined {
+ public:
+  explicit joined(std::span<const exp_facts> operands) : types_(count(operands)) {
+    std::size_t next = 0;
+    for (const exp_facts& operand : operands)
+      for (const type_eff* type : *operand.types) types_[next++] = type;
+  }
+  operator std::span<const type_eff* const>() const { return types_.all(); }
+
+ private:
+  static std::size_t count(std::span<const exp_facts> operands) {
+    std::size_t total = 0;
+    for (const exp_facts& operand : operands) total += operand.types->size();
+    return total;
+  }
+  small_buffer<const type_eff*> types_;
+};
 
 }  // namespace
 
@@ -64,6 +76,7 @@ exp_facts exp_checker::check(const val_exp* e) {
     default: break;
   }
   stack_room::check();
+  if (e->kind() == nat_tuple) return tuple_facts(e);
   std::span<const val_exp* const> ops = e->ops();
   small_buffer<exp_facts, 3> operands(ops.size());
   for (std::size_t position = 0; position < ops.size(); ++position)
@@ -74,11 +87,60 @@ exp_facts exp_checker::check(const val_exp* e) {
   return result;
 }
 
+// The components of a tuple and of the tuples nested in it, gathered in one
+// list: a tuple nested n deep typed level by level would keep a list for
+// every level, n * n / 2 types in all.
+struct exp_checker::tuple_parts {
+  type_list types;
+  bool types_known = true;
+  std::size_t count = 0;
+  flow_clock first = nullptr;
+  bool clocks_known = true;
+  bool same = true;
+};
+
+void exp_checker::collect_tuple(const val_exp* tuple, tuple_parts& parts) {
+  stack_room::check();
+  for (const val_exp* operand : tuple->ops()) {
+    if (operand->kind() == nat_tuple) {
+      collect_tuple(operand, parts);
+      continue;
+    }
+    exp_facts facts = check(operand);
+    if (facts.types == nullptr)
+      parts.types_known = false;
+    else if (parts.types_known)
+      parts.types.insert(parts.types.end(), facts.types->begin(), facts.types->end());
+    if (!facts.clock_known)
+      parts.clocks_known = false;
+    else if (parts.count++ == 0)
+      parts.first = facts.clock;
+    else if (!same_clock(parts.first, facts.clock))
+      parts.same = false;
+  }
+}
+
+exp_facts exp_checker::tuple_facts(const val_exp* tuple) {
+  tuple_parts parts;
+  collect_tuple(tuple, parts);
+  exp_facts result;
+  if (parts.types_known) result.types = env_.kept_list(parts.types);
+  if (!parts.clocks_known) return result;
+  if (parts.same) {
+    result.clock = parts.first;
+    result.clock_known = true;
+    return result;
+  }
+  diagnostic& d = scope_.found.error(
+      place_of(tuple), "clock", "the components of a tuple are not on the same clock");
+  note_declarations(d, tuple, true);
+  return result;
+}
+
 exp_facts exp_checker::name_facts(const val_exp* e) {
   std::string_view name = e->name()->text();
   declared_name* declared = scope_.find(name);
-  const flow_entry* entry = env_.find_flow(name);
-  if (declared == nullptr || entry == nullptr) {
+  if (declared == nullptr) {
     diagnostic& d = scope_.found.error(
         place_of(e), "undeclared",
         "use of undeclared name " + quoted(name) + ", neither a flow nor a constant");
@@ -86,7 +148,11 @@ exp_facts exp_checker::name_facts(const val_exp* e) {
     return {};
   }
   declared->used = true;
-  return {has_unknown(*entry->type) ? nullptr : entry->type, entry->on, true};
+  // A clock that is no flow was reported where it was declared.
+  bool clock_known =
+      declared->on == nullptr || scope_.node_names.find(declared->on->text());
+  return {has_unknown(*declared->type) ? nullptr : declared->type, declared->on,
+          clock_known};
 }
 
 const type_list* exp_checker::types_by_rule(const val_exp* e,
@@ -94,7 +160,6 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
   for (const exp_facts& operand : operands)
     if (operand.types == nullptr) return nullptr;
   switch (e->kind()) {
-    case nat_tuple: return env_.kept_list(joined(operands));
     case nat_call: return call_types(e, joined(operands));
     case nat_field: return field_types(e, *operands[0].types);
     case nat_struct: return struct_types(e, operands);
@@ -110,7 +175,7 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
     }
     default: break;
   }
-  type_list given = joined(operands);
+  joined given(operands);
   try {
     return operator_type(env_, e, given);
   } catch (const Type_error&) {
@@ -133,7 +198,7 @@ const type_list* exp_checker::call_types(const val_exp* e,
   if (called == nullptr) {
     diagnostic& d = scope_.found.error(place_of(e), "undeclared",
                                        "call of undeclared operator " + quoted(name));
-    suggest(d, name, scope_.oper_list);
+    suggest(d, name, scope_.oper_names);
     return nullptr;
   }
   if (has_unknown(*called->inputs) || has_unknown(*called->outputs)) return nullptr;
@@ -228,10 +293,11 @@ void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> ope
     diagnostic& d = scope_.found.error(place_of(same ? e->op(1) : e), "clock", message);
     if (!same) note_declarations(d, e, true);
   } catch (const Global_error&) {
-    if (e->kind() == nat_current)
+    // A call without arguments has no clock; its argument count is reported.
+    // A clock that is no flow was reported where it was declared.
+    if (e->kind() == nat_current && first == nullptr)
       scope_.found.error(place_of(e), "clock",
                          "'current' of an expression on the base clock");
-    // A call without arguments has no clock; its argument count is reported.
   }
 }
 
@@ -239,9 +305,9 @@ void exp_checker::note_declarations(diagnostic& d, const val_exp* e, bool with_c
   auto note = [&](const val_exp* operand) {
     if (operand->kind() != nat_ident) return;
     declared_name* declared = scope_.find(operand->name()->text());
-    const flow_entry* entry = env_.find_flow(operand->name()->text());
-    if (declared == nullptr || entry == nullptr) return;
-    std::string what = with_clock ? shown_clock(entry->on) : shown_types(*entry->type);
+    if (declared == nullptr) return;
+    std::string what =
+        with_clock ? shown_clock(declared->on) : shown_types(*declared->type);
     d.notes.push_back({span_of_text(declared->declaration),
                        quoted(operand->name()->text()) + " declared here, " +
                            (with_clock ? "on " : "of type ") + what});

@@ -34,6 +34,9 @@ class exp_checker {
 
  private:
   exp_facts name_facts(const val_exp* e);
+  exp_facts tuple_facts(const val_exp* tuple);
+  struct tuple_parts;
+  void collect_tuple(const val_exp* tuple, tuple_parts& parts);
   const type_list* types_by_rule(const val_exp* e, std::span<const exp_facts> operands);
   const type_list* call_types(const val_exp* e, std::span<const type_eff* const> given);
   const type_list* field_types(const val_exp* e, const type_list& structure);

@@ -7,6 +7,23 @@
 
 namespace {
 
+// The token's text with its control bytes written as \xHH, for a message.
+std::string shown_token(std::string_view text) {
+  static const char hex[] = "0123456789abcdef";
+  std::string shown;
+  for (char byte : text) {
+    auto code = static_cast<unsigned char>(byte);
+    if (code >= 0x20 && code != 0x7f) {
+      shown += byte;
+      continue;
+    }
+    shown += "\\x";
+    shown += hex[code >> 4];
+    shown += hex[code & 15];
+  }
+  return shown;
+}
+
 // Reads what the text holds up to its first syntax or lexical error, which
 // ends the reading.
 void read_into(std::string_view text, package& pack, reading_places& places,
@@ -16,7 +33,7 @@ void read_into(std::string_view text, package& pack, reading_places& places,
   } catch (const Syntax_error&) {
     const lexeme& at = last_made();
     found.error({at.line, at.cstart, at.line, at.cend}, "syntax",
-                "syntax error at '" + std::string(at.str) +
+                "syntax error at '" + shown_token(at.str) +
                     "'; the file is not checked past this point");
   } catch (const Lexical_error& failure) {
     found.error(

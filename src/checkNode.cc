@@ -3,6 +3,7 @@
 #include "checkExp.h"
 #include "cleanup.h"
 #include "kind2Quelm.h"
+#include "small_buffer.h"
 #include "xzo.h"
 
 namespace {
@@ -64,7 +65,8 @@ class node_checker {
       return;
     }
     add_flow(env_, type, variable.clock, variable.name);
-    scope_.node_names.try_emplace(name, {variable.name, role, false});
+    scope_.node_names.try_emplace(
+        name, {variable.name, role, env_.single(type), variable.clock});
     scope_.node_list.push_back(variable.name);
   }
 
@@ -177,25 +179,28 @@ class node_checker {
     } else {
       definitions_.try_emplace(text, name);
     }
-    const flow_entry* entry = env_.find_flow(text);
-    return {(*entry->type)[0], entry->on};
+    return {(*declared->type)[0], declared->on};
   }
 
   void check_equation(const def& equation) {
     exp_facts right = exps_.check(equation.exp);
-    type_list lefts;
+    small_buffer<const type_eff*> left_types(equation.lefts.size());
     bool known = true;
-    for (const left* item : equation.lefts) {
+    for (std::size_t position = 0; position < equation.lefts.size(); ++position) {
+      const left* item = equation.lefts[position];
       left_facts facts = check_left(*item);
-      lefts.push_back(facts.type);
+      left_types[position] = facts.type;
       known = known && facts.type != &unknown_type;
-      if (item->kind == left_id && right.clock_known && !is_literal(equation.exp) &&
-          !same_clock(right.clock, facts.clock))
+      bool clock_declared = facts.clock == nullptr ||
+                            scope_.node_names.find(facts.clock->text()) != nullptr;
+      if (item->kind == left_id && right.clock_known && clock_declared &&
+          !is_literal(equation.exp) && !same_clock(right.clock, facts.clock))
         scope_.found.error(exps_.place_of(equation.exp), "clock",
                            "the right side is on " + shown_clock(right.clock) + ", " +
                                quoted(item->name->text()) + " on " +
                                shown_clock(facts.clock));
     }
+    std::span<const type_eff* const> lefts = left_types.all();
     if (!known || right.types == nullptr || same_types(*right.types, lefts)) return;
     std::string what = lefts.size() == 1
                            ? quoted(base_name(*equation.lefts[0])->text()) +

@@ -61,8 +61,8 @@ void check_type_declaration(check_scope& scope, env& environment,
   scope.declared_types.try_emplace(declared.name->text(), type);
   if (declared.kind != enum_type || type == &unknown_type) return;
   for (ident constant : declared.constants) {
-    scope.package_names.try_emplace(constant->text(),
-                                    {constant, name_role::enum_constant, false});
+    scope.package_names.try_emplace(
+        constant->text(), {constant, name_role::enum_constant, environment.single(type)});
     scope.package_list.push_back(constant);
   }
 }
@@ -96,8 +96,9 @@ void check_constant(check_scope& scope, env& environment, const const_def& const
     return;
   }
   add_flow(environment, type, nullptr, constant.name);
-  scope.package_names.try_emplace(constant.name->text(),
-                                  {constant.name, name_role::constant, false});
+  scope.package_names.try_emplace(
+      constant.name->text(),
+      {constant.name, name_role::constant, environment.single(type)});
   scope.package_list.push_back(constant.name);
 }
 
@@ -143,8 +144,8 @@ void add_signature(check_scope& scope, env& environment, const oper& operation) 
 
 std::unique_ptr<env> check_package(check_scope& scope) {
   const package& pack = scope.pack;
-  for (const auto& declared : pack.opers) scope.oper_list.push_back(declared.name);
-  for (const auto& declared : pack.types) scope.type_list.push_back(declared.name);
+  for (const auto& declared : pack.opers) scope.oper_names.push_back(declared.name);
+  for (const auto& declared : pack.types) scope.type_names.push_back(declared.name);
   report_repeats(scope);
   auto environment = std::make_unique<env>(&pack, nullptr);
   for (const auto& declared : pack.types)

@@ -1,5 +1,7 @@
 #include "checkScope.h"
 
+#include <algorithm>
+
 #include "checkSuggest.h"
 
 const type_eff unknown_type{extern_eff, "?"};
@@ -24,13 +26,17 @@ std::string shown_type(const type_eff& type) {
 
 }  // namespace
 
+// A long tuple shows its first types and its length.
 std::string shown_types(std::span<const type_eff* const> types) {
+  constexpr std::size_t shown_most = 8;
   if (types.empty()) return "no value";
   std::string text;
-  for (const type_eff* type : types) {
+  for (const type_eff* type : types.first(std::min(types.size(), shown_most))) {
     if (!text.empty()) text += " * ";
     text += shown_type(*type);
   }
+  if (types.size() > shown_most)
+    text += " * ... (" + std::to_string(types.size()) + " values)";
   return text;
 }
 
@@ -58,7 +64,7 @@ bool report_undeclared_type(check_scope& scope, const type_exp& type) {
   diagnostic& d =
       scope.found.error(span_of_text(type.name), "undeclared",
                         "undeclared type '" + std::string(type.name->text()) + "'");
-  suggest(d, type.name->text(), scope.type_list);
+  suggest(d, type.name->text(), scope.type_names);
   return true;
 }
 

@@ -25,10 +25,13 @@ std::string shown_clock(flow_clock on);
 
 enum class name_role { constant, enum_constant, input, output, local };
 
-/// A name in scope: the occurrence that declared it, and whether it is used.
+/// A name in scope: the occurrence that declared it, what it is, its type (a
+/// one-element list) and clock, and whether it is used.
 struct declared_name {
   ident declaration = nullptr;
   name_role role = name_role::constant;
+  const type_list* type = nullptr;
+  flow_clock on = nullptr;
   bool used = false;
 };
 
@@ -45,8 +48,8 @@ struct check_scope {
   // The same names, in the order declared, for suggestions.
   std::vector<ident> package_list{};
   std::vector<ident> node_list{};
-  std::vector<ident> oper_list{};
-  std::vector<ident> type_list{};
+  std::vector<ident> oper_names{};
+  std::vector<ident> type_names{};
   /// The declared types, resolved (the unknown type for a type in error).
   flat_map<std::string_view, const type_eff*, short_text_hash> declared_types{};
   /// The names of the operators called somewhere.

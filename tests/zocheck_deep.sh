@@ -1,0 +1,46 @@
+#!/bin/bash
+# Every deep shape of bench/deep_shapes.sh through zocheck: no error, no
+# crash, and under one second of processor time each (processor time, not
+# elapsed time, since the machine may be shared). Then a tuple nested as deep,
+# whose one error (its type is not the left side's) must come as fast.
+# Usage: zocheck_deep.sh ZOCHECK SOURCE_DIR DEPTH
+set -uo pipefail
+zocheck=$1
+shapes=$2/bench/deep_shapes.sh
+depth=$3
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+failures=0
+for shape in $("$shapes" list); do
+  "$shapes" "$shape" "$depth" > "$work/deep.zo"
+  /usr/bin/time -o "$work/time" -f "%U %S" "$zocheck" "$work/deep.zo" > "$work/out" 2>&1
+  status=$?
+  seconds=$(awk '{ print $1 + $2 }' "$work/time" | tail -1)
+  if [ "$status" -ne 0 ] || grep -q "error:" "$work/out"; then
+    echo "FAIL $shape: status $status"
+    head -5 "$work/out"
+    failures=$((failures + 1))
+  elif awk -v s="$seconds" 'BEGIN { exit !(s >= 1) }'; then
+    echo "FAIL $shape: $seconds s"
+    failures=$((failures + 1))
+  fi
+done
+awk -v n="$depth" 'BEGIN {
+  printf "node T (x : int) returns (y : int);\nlet\n  y = "
+  for (i = 0; i < n; i++) printf "("
+  printf "x"
+  for (i = 0; i < n; i++) printf ", x)"
+  print ";\ntel"
+}' > "$work/tuple.zo"
+/usr/bin/time -o "$work/time" -f "%U %S" "$zocheck" "$work/tuple.zo" > "$work/out" 2>&1
+seconds=$(awk '{ print $1 + $2 }' "$work/time" | tail -1)
+if ! grep -q "^tuple.zo:3:7: error: the right side has type int \* .*($((depth + 1)) values), 'y' has type int \[type\]$" \
+    <(sed "s|^$work/||" "$work/out"); then
+  echo "FAIL nested tuple:"
+  cut -c1-200 "$work/out" | head -3
+  failures=$((failures + 1))
+elif awk -v s="$seconds" 'BEGIN { exit !(s >= 1) }'; then
+  echo "FAIL nested tuple: $seconds s"
+  failures=$((failures + 1))
+fi
+[ "$failures" -eq 0 ]
