@@ -1,34 +1,54 @@
 #include "checkDiag.h"
 
 #include <algorithm>
-#include <cstring>
 
 #include "output.h"
 
-std::size_t diagnostics::count(severity level) const {
-  return static_cast<std::size_t>(
-      std::count_if(found_.begin(), found_.end(),
-                    [&](const diagnostic& d) { return d.level == level; }));
+namespace {
+
+// Source order; a diagnostic without place has none.
+std::pair<int, int> key(const diagnostic& d) { return {d.place.line, d.place.cstart}; }
+
+}  // namespace
+
+void diagnostics::hold() {
+  held_.insert(held_.end(), std::make_move_iterator(found_.begin()),
+               std::make_move_iterator(found_.end()));
+  found_.clear();
+  std::stable_sort(held_.begin() + static_cast<std::ptrdiff_t>(next_held_), held_.end(),
+                   [](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
 }
 
-void diagnostics::warnings_as_errors() {
-  for (diagnostic& found : found_)
-    if (found.level == severity::warning) found.level = severity::error;
+// A held diagnostic was found before any in `found_`: at one place it goes
+// first.
+void diagnostics::flush() {
+  std::stable_sort(found_.begin(), found_.end(),
+                   [](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
+  for (diagnostic& d : found_) {
+    while (next_held_ < held_.size() && key(held_[next_held_]) <= key(d))
+      sink_(held_[next_held_++]);
+    sink_(d);
+  }
+  found_.clear();
+  if (next_held_ == held_.size()) {
+    held_.clear();
+    next_held_ = 0;
+  }
 }
 
-// Diagnostics without place (line 0) come last.
-void diagnostics::sort() {
-  auto key = [](const diagnostic& d) {
-    return std::pair(d.place.line == 0 ? INT32_MAX : d.place.line, d.place.cstart);
-  };
-  std::stable_sort(
-      found_.begin(), found_.end(),
-      [&](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
+void diagnostics::finish() {
+  flush();
+  while (next_held_ < held_.size()) sink_(held_[next_held_++]);
+  held_.clear();
+  next_held_ = 0;
+  for (diagnostic& d : placeless_) sink_(d);
+  placeless_.clear();
 }
 
 diagnostic& diagnostics::add(const text_span& place, severity level, const char* code,
                              std::string message) {
-  return found_.emplace_back(diagnostic{place, level, code, std::move(message), {}});
+  std::vector<diagnostic>& kept = place.line == 0 ? placeless_ : found_;
+  return kept.emplace_back(diagnostic{place, level, code, std::move(message), {}});
 }
 
 namespace {
@@ -42,40 +62,11 @@ const char* name_of(severity level) {
   return "";
 }
 
-// The start of every line of the text, found once when something is printed.
-class line_index {
- public:
-  explicit line_index(std::string_view text) : text_(text) {
-    starts_.push_back(0);
-    for (const char *at = text.data(), *end = at + text.size();;) {
-      const void* found = std::memchr(at, '\n', static_cast<std::size_t>(end - at));
-      if (found == nullptr) break;
-      at = static_cast<const char*>(found) + 1;
-      starts_.push_back(static_cast<std::size_t>(at - text.data()));
-    }
-  }
-  /// The text of line `line` (1-based) without its line break; empty when
-  /// the text has no such line.
-  std::string_view line(int line) const {
-    if (line < 1 || static_cast<std::size_t>(line) > starts_.size()) return {};
-    std::size_t start = starts_[line - 1];
-    std::size_t end = static_cast<std::size_t>(line) < starts_.size() ? starts_[line] - 1
-                                                                      : text_.size();
-    std::string_view shown = text_.substr(start, end - start);
-    if (!shown.empty() && shown.back() == '\r') shown.remove_suffix(1);
-    return shown;
-  }
-
- private:
-  std::string_view text_;
-  std::vector<std::size_t> starts_;
-};
-
 void write_number(long value) { output::write(std::to_string(value)); }
 
 // The source line, then a caret under the first column and tildes under the
 // rest of the place on that line; a tab of the line stays a tab below it.
-void print_source(const line_index& lines, const text_span& place) {
+void print_source(source_lines& lines, const text_span& place) {
   std::string_view source = lines.line(place.line);
   if (source.empty() || place.cstart < 1) return;
   output::write(source);
@@ -150,29 +141,23 @@ void print_json_object(std::string_view file, const text_span& place, severity l
 
 }  // namespace
 
-void print_text(std::string_view file, std::string_view text, const diagnostics& found) {
-  if (found.all().empty()) return;
-  line_index lines(text);
-  for (const diagnostic& d : found.all()) {
-    print_header(file, d.place, d.level, d.message);
-    output::write(" [");
-    output::write(d.code);
-    output::write("]\n");
-    print_source(lines, d.place);
-    for (const diagnostic_note& note : d.notes) {
-      print_header(file, note.place, severity::note, note.message);
-      output::write("\n");
-      print_source(lines, note.place);
-    }
+void print_text(std::string_view file, source_lines& lines, const diagnostic& d) {
+  print_header(file, d.place, d.level, d.message);
+  output::write(" [");
+  output::write(d.code);
+  output::write("]\n");
+  print_source(lines, d.place);
+  for (const diagnostic_note& note : d.notes) {
+    print_header(file, note.place, severity::note, note.message);
+    output::write("\n");
+    print_source(lines, note.place);
   }
 }
 
-void print_json(std::string_view file, const diagnostics& found) {
-  for (const diagnostic& d : found.all()) {
-    print_json_object(file, d.place, d.level, d.message, d.code);
-    for (const diagnostic_note& note : d.notes)
-      print_json_object(file, note.place, severity::note, note.message, d.code);
-  }
+void print_json(std::string_view file, const diagnostic& d) {
+  print_json_object(file, d.place, d.level, d.message, d.code);
+  for (const diagnostic_note& note : d.notes)
+    print_json_object(file, note.place, severity::note, note.message, d.code);
 }
 
 std::string count_line(std::size_t errors, std::size_t warnings) {

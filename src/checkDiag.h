@@ -1,13 +1,15 @@
 // The diagnostics of zocheck: errors and warnings with their places, codes
-// and notes, gathered while a file is checked and printed at its end in
-// source order, as compilers print them or as one JSON object a line.
+// and notes, put in source order while a file is checked and printed as
+// compilers print them or as one JSON object a line.
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "checkLines.h"
 #include "xzoPlaces.h"
 
 enum class severity { error, warning, note };
@@ -25,9 +27,15 @@ struct diagnostic {
   std::vector<diagnostic_note> notes;
 };
 
-/// The diagnostics of one file, in the order found.
+/// The diagnostics of one file, handed to a sink in source order as soon as
+/// what comes before them is known: those of the package are held until the
+/// checks reach their place, those of a node go when the node is done.
+/// Those without place (line 0) come last; those found at one place keep
+/// the order found.
 class diagnostics {
  public:
+  explicit diagnostics(std::function<void(diagnostic&)> sink) : sink_(std::move(sink)) {}
+
   /// Adds an error and gives it, for notes to be added.
   diagnostic& error(const text_span& place, const char* code, std::string message) {
     return add(place, severity::error, code, std::move(message));
@@ -35,28 +43,31 @@ class diagnostics {
   diagnostic& warning(const text_span& place, const char* code, std::string message) {
     return add(place, severity::warning, code, std::move(message));
   }
-  const std::vector<diagnostic>& all() const { return found_; }
-  std::size_t count(severity level) const;
-  /// Makes every warning an error.
-  void warnings_as_errors();
-  /// Puts the diagnostics in source order; those found at one place keep
-  /// the order found.
-  void sort();
+  /// Holds what was found so far, to be given among what is found later.
+  void hold();
+  /// Gives what was found since the last flush, with the held ones placed
+  /// before it or among it.
+  void flush();
+  /// Gives everything still held, then the diagnostics without place.
+  void finish();
 
  private:
   diagnostic& add(const text_span& place, severity level, const char* code,
                   std::string message);
+  std::function<void(diagnostic&)> sink_;
   std::vector<diagnostic> found_;
+  std::vector<diagnostic> held_;
+  std::size_t next_held_ = 0;
+  std::vector<diagnostic> placeless_;
 };
 
-/// Prints the sorted diagnostics of the file named `file`, whose text is
-/// `text`, on standard output: "FILE:LINE:COL: error: MESSAGE [code]", the
-/// source line and a caret with tildes under the place, then each note the
-/// same way.
-void print_text(std::string_view file, std::string_view text, const diagnostics& found);
+/// Prints one diagnostic and its notes on standard output: "FILE:LINE:COL:
+/// error: MESSAGE [code]", the source line from `lines` and a caret with
+/// tildes under the place, then each note the same way.
+void print_text(std::string_view file, source_lines& lines, const diagnostic& d);
 
-/// Prints each diagnostic and each note as one JSON object on one line.
-void print_json(std::string_view file, const diagnostics& found);
+/// Prints the diagnostic and each note as one JSON object on one line.
+void print_json(std::string_view file, const diagnostic& d);
 
 /// "2 errors, 1 warning generated." with the counts that are not zero.
 std::string count_line(std::size_t errors, std::size_t warnings);

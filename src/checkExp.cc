@@ -194,7 +194,6 @@ const type_list* exp_checker::call_types(const val_exp* e,
                                          std::span<const type_eff* const> given) {
   std::string_view name = e->name()->text();
   const signature* called = env_.find_oper(name);
-  scope_.called.try_emplace(name, true);
   if (called == nullptr) {
     diagnostic& d = scope_.found.error(place_of(e), "undeclared",
                                        "call of undeclared operator " + quoted(name));
@@ -263,7 +262,21 @@ const type_list* exp_checker::struct_types(const val_exp* e,
       expect_types(e->op(position), operands[position], {&found->type, 1},
                    "the value of field " + quoted(field->text()));
   }
+  report_missing_fields(e, *declared->info);
   return env_.single(type);
+}
+
+// A field that the value does not give and that has no default is missing.
+void exp_checker::report_missing_fields(const val_exp* e, const struct_info& declared) {
+  const struct_cons& cons = e->cons();
+  for (ident field : declared.field_names) {
+    bool given = false;
+    for (ident written : cons.field_names) given = given || written->text() == field->text();
+    if (given || declared.fields.find(field->text())->default_value != nullptr) continue;
+    scope_.found.error(place_of(e), "type",
+                       "field " + quoted(field->text()) + " of structure " +
+                           quoted(cons.type_name->text()) + " is not given");
+  }
 }
 
 void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> operands,

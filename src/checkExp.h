@@ -41,6 +41,7 @@ class exp_checker {
   const type_list* call_types(const val_exp* e, std::span<const type_eff* const> given);
   const type_list* field_types(const val_exp* e, const type_list& structure);
   const type_list* struct_types(const val_exp* e, std::span<const exp_facts> operands);
+  void report_missing_fields(const val_exp* e, const struct_info& declared);
   void clock_by_rule(const val_exp* e, std::span<const exp_facts> operands,
                      exp_facts& result);
   /// Notes where the names among the operands are declared.

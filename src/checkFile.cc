@@ -1,5 +1,11 @@
 #include "checkFile.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <optional>
+
+#include "checkCalls.h"
 #include "checkDiag.h"
 #include "checkNode.h"
 #include "checkPackage.h"
@@ -24,12 +30,13 @@ std::string shown_token(std::string_view text) {
   return shown;
 }
 
-// Reads what the text holds up to its first syntax or lexical error, which
+// Reads what the input holds up to its first syntax or lexical error, which
 // ends the reading.
-void read_into(std::string_view text, package& pack, reading_places& places,
+template <typename Input>
+void read_into(const Input& input, package& pack, reading_places& places,
                diagnostics& found) {
   try {
-    read_checked(text, pack, places);
+    read_checked(input, pack, places);
   } catch (const Syntax_error&) {
     const lexeme& at = last_made();
     found.error({at.line, at.cstart, at.line, at.cend}, "syntax",
@@ -41,6 +48,21 @@ void read_into(std::string_view text, package& pack, reading_places& places,
         "lexical",
         std::string(failure.what()) + "; the file is not checked past this point");
   }
+}
+
+// A regular file is read once, a little at a time, and its lines read again
+// for the diagnostics; another input is kept whole for them.
+std::optional<source_lines> read_input(const input_channel& input, package& pack,
+                                       reading_places& places, diagnostics& found) {
+  struct stat status;
+  off_t start = ::lseek(input.fd, 0, SEEK_CUR);
+  if (::fstat(input.fd, &status) == 0 && S_ISREG(status.st_mode) && start >= 0) {
+    read_into(input, pack, places, found);
+    return source_lines(input.fd, static_cast<std::uint64_t>(start));
+  }
+  std::string_view text = read_channel(input);
+  read_into(text, pack, places, found);
+  return source_lines(text);
 }
 
 // The nodes in source order, each with the operator it is.
@@ -57,22 +79,29 @@ void for_each_node(const package& pack, Action action) {
 
 check_counts check_file(const input_channel& input, const std::string& shown_name,
                         const check_settings& settings) {
-  std::string_view text = read_channel(input);
+  check_counts counts;
+  std::optional<source_lines> lines;
+  diagnostics found([&](diagnostic& d) {
+    if (settings.warnings_as_errors && d.level == severity::warning)
+      d.level = severity::error;
+    ++(d.level == severity::error ? counts.errors : counts.warnings);
+    if (settings.json)
+      print_json(shown_name, d);
+    else
+      print_text(shown_name, *lines, d);
+  });
   package pack;
   reading_places places;
-  diagnostics found;
-  read_into(text, pack, places, found);
+  lines = read_input(input, pack, places, found);
   check_scope scope{pack, places, found};
   std::unique_ptr<env> environment = check_package(scope);
+  found.hold();
+  gather_called(pack, scope.called);
   for_each_node(pack, [&](const node_def& node) {
     check_node(scope, *environment, node, settings.unused_warnings);
+    warn_interface_change(scope, node);
+    found.flush();
   });
-  for_each_node(pack, [&](const node_def& node) { warn_interface_change(scope, node); });
-  if (settings.warnings_as_errors) found.warnings_as_errors();
-  found.sort();
-  if (settings.json)
-    print_json(shown_name, found);
-  else
-    print_text(shown_name, text, found);
-  return {found.count(severity::error), found.count(severity::warning)};
+  found.finish();
+  return counts;
 }

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "checkCalls.h"
 #include "checkDiag.h"
 #include "flat_map.h"
 #include "xzoPlaces.h"
@@ -53,7 +54,7 @@ struct check_scope {
   /// The declared types, resolved (the unknown type for a type in error).
   flat_map<std::string_view, const type_eff*, short_text_hash> declared_types{};
   /// The names of the operators called somewhere.
-  flat_map<std::string_view, bool, short_text_hash> called{};
+  called_set called{};
 
   /// The name's declaration in scope, the node's flows first; null if none.
   declared_name* find(std::string_view name) {

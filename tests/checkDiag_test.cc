@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+
 namespace {
 
 TEST(CheckDiag, CountLineNamesOnlyWhatWasFoundWithSingulars) {
@@ -10,19 +13,54 @@ TEST(CheckDiag, CountLineNamesOnlyWhatWasFoundWithSingulars) {
   EXPECT_EQ(count_line(0, 3), "3 warnings generated.");
 }
 
-TEST(CheckDiag, SortKeepsOrderFoundAtOnePlaceAndPutsPlacelessLast) {
-  diagnostics found;
+TEST(CheckDiag, SourceOrderHeldAmongFlushedSameplaceInOrderFoundPlacelessLast) {
+  std::string order;
+  diagnostics found([&](diagnostic& d) { order += d.code; });
+  // The package's: held until the checks pass their places.
   found.error({}, "a", "no place");
   found.error({3, 1, 3, 1}, "b", "second at 3:1");
   found.warning({2, 5, 2, 5}, "c", "at 2:5");
+  found.error({9, 1, 9, 1}, "e", "after the node");
+  found.hold();
+  EXPECT_EQ(order, "");
+  // A node's: given at its end with the held ones before and among them.
   found.error({3, 1, 3, 2}, "d", "third at 3:1");
-  found.warnings_as_errors();
-  found.sort();
-  std::string order;
-  for (const diagnostic& d : found.all()) order += d.code;
-  EXPECT_EQ(order, "cbda");
-  EXPECT_EQ(found.count(severity::error), 4u);
-  EXPECT_EQ(found.count(severity::warning), 0u);
+  found.error({2, 1, 2, 1}, "f", "at 2:1");
+  found.warning({}, "g", "no place either");
+  found.flush();
+  EXPECT_EQ(order, "fcbd");
+  found.error({12, 1, 12, 1}, "h", "in a later node");
+  found.flush();
+  EXPECT_EQ(order, "fcbdeh");
+  found.finish();
+  EXPECT_EQ(order, "fcbdehag");
+}
+
+TEST(CheckDiag, SourceLinesFromKeptTextAndFromFileAgree) {
+  const std::string text = "first\n\tsecond\r\n\n" + std::string(70000, 'x') + "\nlast";
+  std::string lines_text;
+  for (int line = 5; line < 300; ++line) lines_text += "line " + std::to_string(line) + "\n";
+  std::string whole = text + "\n" + lines_text;
+  FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::fputs("skipped", file);
+  std::fputs(whole.c_str(), file);
+  std::fflush(file);
+  source_lines kept(whole);
+  source_lines read(fileno(file), 7);
+  // Forward, backward past marks, past the end.
+  for (int line : {1, 2, 3, 4, 5, 200, 70, 2, 299, 300, 301, 0, 4, 140, 69}) {
+    std::string from_text(kept.line(line));
+    EXPECT_EQ(from_text, read.line(line)) << "line " << line;
+  }
+  EXPECT_EQ(kept.line(2), "\tsecond");
+  EXPECT_EQ(kept.line(4).size(), 70000u);
+  EXPECT_EQ(read.line(5), "last");
+  EXPECT_EQ(read.line(6), "line 5");
+  EXPECT_EQ(read.line(300), "line 299");
+  EXPECT_EQ(read.line(301), "");
+  EXPECT_EQ(read.line(302), "");
+  std::fclose(file);
 }
 
 }  // namespace
