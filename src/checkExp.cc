@@ -148,6 +148,7 @@ exp_facts exp_checker::name_facts(const val_exp* e) {
     return {};
   }
   declared->used = true;
+  declared->kept_by_cleaning = declared->kept_by_cleaning || marks_kept_;
   // A clock that is no flow was reported where it was declared.
   bool clock_known =
       declared->on == nullptr || scope_.node_names.find(declared->on->text());

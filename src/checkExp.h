@@ -32,6 +32,9 @@ class exp_checker {
 
   text_span place_of(const val_exp* e) const { return scope_.place_of(e, fallback_); }
 
+  /// Whether the names that `check` meets are marked kept by cleaning.
+  void mark_kept_by_cleaning(bool on) { marks_kept_ = on; }
+
  private:
   exp_facts name_facts(const val_exp* e);
   exp_facts tuple_facts(const val_exp* tuple);
@@ -50,4 +53,5 @@ class exp_checker {
   check_scope& scope_;
   const env& env_;
   text_span fallback_;
+  bool marks_kept_ = false;
 };

@@ -98,8 +98,8 @@ check_counts check_file(const input_channel& input, const std::string& shown_nam
   found.hold();
   gather_called(pack, scope.called);
   for_each_node(pack, [&](const node_def& node) {
-    check_node(scope, *environment, node, settings.unused_warnings);
-    warn_interface_change(scope, node);
+    if (!check_node(scope, *environment, node, settings.unused_warnings))
+      warn_interface_change(scope, node);
     found.flush();
   });
   found.finish();

@@ -28,8 +28,9 @@ std::string_view source_lines::line(int number) {
   return shown_;
 }
 
-// Lines already scanned start from the mark before them; the others from the
-// last line scanned, marking the lines passed on the way.
+// Lines already scanned start from the mark before them, or from the line
+// found last when it is nearer; the others from the last line scanned,
+// marking the lines passed on the way.
 bool source_lines::find_start(int number, std::uint64_t& offset) {
   if (number < 1) return false;
   if (marks_.empty()) {
@@ -43,6 +44,10 @@ bool source_lines::find_start(int number, std::uint64_t& offset) {
     auto mark = static_cast<std::size_t>((number - 1) / every);
     line = static_cast<int>(mark) * every + 1;
     at = marks_[mark];
+    if (found_line_ <= number && found_line_ > line) {
+      line = found_line_;
+      at = found_start_;
+    }
   }
   while (line < number) {
     std::string_view bytes = bytes_at(at);
@@ -59,6 +64,8 @@ bool source_lines::find_start(int number, std::uint64_t& offset) {
     scanned_start_ = at;
     if ((line - 1) % every == 0) marks_.push_back(at);
   }
+  found_line_ = number;
+  found_start_ = at;
   offset = at;
   return true;
 }

@@ -37,6 +37,8 @@ class source_lines {
   std::vector<std::uint64_t> marks_;
   int scanned_line_ = 0;
   std::uint64_t scanned_start_ = 0;
+  int found_line_ = 0;
+  std::uint64_t found_start_ = 0;
   // The part of the file read last, from `window_start_`.
   std::string window_;
   std::uint64_t window_start_ = 0;

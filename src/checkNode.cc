@@ -31,12 +31,15 @@ class node_checker {
     env_.has_node = true;
   }
 
-  void run(bool unused_warnings) {
+  // Whether cleaning surely keeps every input: the node has no diagnostic
+  // and an equation it always keeps reads each input.
+  bool run(bool unused_warnings) {
+    std::size_t found_before = scope_.found.pending();
     for (const input_flow& input : node_.inputs) declare(input.var, name_role::input);
     for (const flow& output : node_.outputs) declare(output, name_role::output);
     for (const flow& local : node_.locals) declare(local, name_role::local);
     for (const input_flow& input : node_.inputs) check_clock(input.var);
-    for (const flow& output : node_.outputs) check_clock(output);
+    for (const flow& output : node_.outputs) check_clock(output, true);
     for (const flow& local : node_.locals) check_clock(local);
     for (const def& equation : node_.defs) check_equation(equation);
     for (const val_exp* assertion : node_.asserts)
@@ -44,9 +47,16 @@ class node_checker {
     for (pragma annotation : node_.pragmas) check_annotation(annotation);
     for (const flow& output : node_.outputs) check_defined(output, "output");
     for (const flow& local : node_.locals) check_defined(local, "local");
-    if (!unused_warnings) return;
-    for (const input_flow& input : node_.inputs) warn_unused(input.var, "input");
-    for (const flow& local : node_.locals) warn_unused(local, "local");
+    if (unused_warnings) {
+      for (const input_flow& input : node_.inputs) warn_unused(input.var, "input");
+      for (const flow& local : node_.locals) warn_unused(local, "local");
+    }
+    if (scope_.found.pending() != found_before) return false;
+    for (const input_flow& input : node_.inputs) {
+      const declared_name* declared = own_declaration(input.var);
+      if (declared == nullptr || !declared->kept_by_cleaning) return false;
+    }
+    return true;
   }
 
  private:
@@ -70,7 +80,7 @@ class node_checker {
     scope_.node_list.push_back(variable.name);
   }
 
-  void check_clock(const flow& variable) {
+  void check_clock(const flow& variable, bool of_output = false) {
     if (variable.clock == nullptr) return;
     std::string_view name = variable.clock->text();
     declared_name* clock = scope_.node_names.find(name);
@@ -83,6 +93,7 @@ class node_checker {
       return;
     }
     clock->used = true;
+    clock->kept_by_cleaning = clock->kept_by_cleaning || of_output;
     const type_eff& type = ident_type(env_, name);
     if (type.kind != bool_eff && &type != &unknown_type)
       scope_.found
@@ -183,7 +194,9 @@ class node_checker {
   }
 
   void check_equation(const def& equation) {
+    exps_.mark_kept_by_cleaning(kept_by_cleaning(equation));
     exp_facts right = exps_.check(equation.exp);
+    exps_.mark_kept_by_cleaning(false);
     small_buffer<const type_eff*> left_types(equation.lefts.size());
     bool known = true;
     for (std::size_t position = 0; position < equation.lefts.size(); ++position) {
@@ -210,6 +223,14 @@ class node_checker {
     scope_.found.error(
         exps_.place_of(equation.exp), "type",
         "the right side has type " + shown_types(*right.types) + ", " + what);
+  }
+
+  bool kept_by_cleaning(const def& equation) {
+    if (equation.lefts.size() != 1) return true;
+    const left& item = *equation.lefts[0];
+    if (item.kind != left_id) return false;
+    const declared_name* declared = scope_.node_names.find(item.name->text());
+    return declared != nullptr && declared->role == name_role::output;
   }
 
   // A literal takes the clock of what it defines.
@@ -249,22 +270,25 @@ class node_checker {
   }
 
   void check_defined(const flow& variable, const char* role) {
-    if (definitions_.find(variable.name->text()) != nullptr || !declared_here(variable))
+    if (definitions_.find(variable.name->text()) != nullptr ||
+        own_declaration(variable) == nullptr)
       return;
     scope_.found.error(span_of_text(variable.name), "undefined",
                        std::string(role) + " " + quoted(variable.name->text()) +
                            " is defined by no equation");
   }
 
-  // Whether the flow is the declaration its name stands for, not a repeat.
-  bool declared_here(const flow& variable) {
-    const declared_name* declared = scope_.node_names.find(variable.name->text());
-    return declared != nullptr && declared->declaration == variable.name;
+  // What the flow declares when it is the declaration its name stands for,
+  // not a repeat; null for a repeat.
+  declared_name* own_declaration(const flow& variable) {
+    declared_name* declared = scope_.node_names.find(variable.name->text());
+    return declared != nullptr && declared->declaration == variable.name ? declared
+                                                                          : nullptr;
   }
 
   void warn_unused(const flow& variable, const char* role) {
-    if (!declared_here(variable) || scope_.node_names.find(variable.name->text())->used)
-      return;
+    const declared_name* declared = own_declaration(variable);
+    if (declared == nullptr || declared->used) return;
     scope_.found.warning(
         span_of_text(variable.name), "unused",
         std::string(role) + " " + quoted(variable.name->text()) + " is not used");
@@ -281,11 +305,11 @@ class node_checker {
 
 }  // namespace
 
-void check_node(check_scope& scope, const env& package_env, const node_def& node,
+bool check_node(check_scope& scope, const env& package_env, const node_def& node,
                 bool unused_warnings) {
   scope.node_names.clear();
   scope.node_list.clear();
-  node_checker(scope, package_env, node).run(unused_warnings);
+  return node_checker(scope, package_env, node).run(unused_warnings);
 }
 
 void warn_interface_change(check_scope& scope, const node_def& node) {

@@ -5,8 +5,10 @@
 #include "checkScope.h"
 
 /// Reports every error of the node and, when `unused_warnings`, every local
-/// and input that nothing uses.
-void check_node(check_scope& scope, const env& package_env, const node_def& node,
+/// and input that nothing uses. True when -cleanall surely keeps every input
+/// of the node: it has no diagnostic and each input is read by an equation
+/// that cleaning always keeps, or is the clock of an output.
+bool check_node(check_scope& scope, const env& package_env, const node_def& node,
                 bool unused_warnings);
 
 /// Warns when -cleanall would take inputs away from the node while an

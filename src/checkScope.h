@@ -27,13 +27,16 @@ std::string shown_clock(flow_clock on);
 enum class name_role { constant, enum_constant, input, output, local };
 
 /// A name in scope: the occurrence that declared it, what it is, its type (a
-/// one-element list) and clock, and whether it is used.
+/// one-element list) and clock, and how it is used.
 struct declared_name {
   ident declaration = nullptr;
   name_role role = name_role::constant;
   const type_list* type = nullptr;
   flow_clock on = nullptr;
   bool used = false;
+  /// Read by an equation that cleaning keeps whatever else the node holds
+  /// (one defining an output, or of several lefts), or the clock of an output.
+  bool kept_by_cleaning = false;
 };
 
 using name_scope = flat_map<std::string_view, declared_name, short_text_hash>;
