@@ -11,6 +11,13 @@ std::pair<int, int> key(const diagnostic& d) { return {d.place.line, d.place.cst
 
 }  // namespace
 
+std::size_t diagnostics::pending_errors() const {
+  std::size_t count = 0;
+  for (const std::vector<diagnostic>* kept : {&found_, &placeless_})
+    for (const diagnostic& d : *kept) count += d.level == severity::error ? 1 : 0;
+  return count;
+}
+
 void diagnostics::hold() {
   held_.insert(held_.end(), std::make_move_iterator(found_.begin()),
                std::make_move_iterator(found_.end()));

@@ -43,8 +43,8 @@ class diagnostics {
   diagnostic& warning(const text_span& place, const char* code, std::string message) {
     return add(place, severity::warning, code, std::move(message));
   }
-  /// The number found and not given yet.
-  std::size_t pending() const { return found_.size() + placeless_.size(); }
+  /// The number of errors found and not given yet.
+  std::size_t pending_errors() const;
   /// Holds what was found so far, to be given among what is found later.
   void hold();
   /// Gives what was found since the last flush, with the held ones placed

@@ -148,7 +148,9 @@ exp_facts exp_checker::name_facts(const val_exp* e) {
     return {};
   }
   declared->used = true;
-  declared->kept_by_cleaning = declared->kept_by_cleaning || marks_kept_;
+  if (reads_ != nullptr && declared->role != name_role::constant &&
+      declared->role != name_role::enum_constant)
+    reads_->push_back(declared);
   // A clock that is no flow was reported where it was declared.
   bool clock_known =
       declared->on == nullptr || scope_.node_names.find(declared->on->text());

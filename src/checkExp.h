@@ -32,8 +32,8 @@ class exp_checker {
 
   text_span place_of(const val_exp* e) const { return scope_.place_of(e, fallback_); }
 
-  /// Whether the names that `check` meets are marked kept by cleaning.
-  void mark_kept_by_cleaning(bool on) { marks_kept_ = on; }
+  /// Where `check` adds every flow of the node that it reads.
+  void record_reads(std::vector<declared_name*>& reads) { reads_ = &reads; }
 
  private:
   exp_facts name_facts(const val_exp* e);
@@ -53,5 +53,5 @@ class exp_checker {
   check_scope& scope_;
   const env& env_;
   text_span fallback_;
-  bool marks_kept_ = false;
+  std::vector<declared_name*>* reads_ = nullptr;
 };

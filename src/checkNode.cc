@@ -1,6 +1,7 @@
 #include "checkNode.h"
 
 #include "checkExp.h"
+#include "checkNeeds.h"
 #include "cleanup.h"
 #include "kind2Quelm.h"
 #include "small_buffer.h"
@@ -31,19 +32,21 @@ class node_checker {
     env_.has_node = true;
   }
 
-  // Whether cleaning surely keeps every input: the node has no diagnostic
-  // and an equation it always keeps reads each input.
+  // Whether -cleanall surely keeps every input: the node has no error and
+  // cleaning keeps each input, or cannot clean the node.
   bool run(bool unused_warnings) {
-    std::size_t found_before = scope_.found.pending();
+    std::size_t errors_before = scope_.found.pending_errors();
     for (const input_flow& input : node_.inputs) declare(input.var, name_role::input);
     for (const flow& output : node_.outputs) declare(output, name_role::output);
     for (const flow& local : node_.locals) declare(local, name_role::local);
     for (const input_flow& input : node_.inputs) check_clock(input.var);
-    for (const flow& output : node_.outputs) check_clock(output, true);
+    for (const flow& output : node_.outputs) check_clock(output);
     for (const flow& local : node_.locals) check_clock(local);
     for (const def& equation : node_.defs) check_equation(equation);
-    for (const val_exp* assertion : node_.asserts)
+    for (const val_exp* assertion : node_.asserts) {
+      exps_.record_reads(needs_.next_unit());
       exps_.expect_types(assertion, exps_.check(assertion), bool_list(), "an assertion");
+    }
     for (pragma annotation : node_.pragmas) check_annotation(annotation);
     for (const flow& output : node_.outputs) check_defined(output, "output");
     for (const flow& local : node_.locals) check_defined(local, "local");
@@ -51,12 +54,9 @@ class node_checker {
       for (const input_flow& input : node_.inputs) warn_unused(input.var, "input");
       for (const flow& local : node_.locals) warn_unused(local, "local");
     }
-    if (scope_.found.pending() != found_before) return false;
-    for (const input_flow& input : node_.inputs) {
-      const declared_name* declared = own_declaration(input.var);
-      if (declared == nullptr || !declared->kept_by_cleaning) return false;
-    }
-    return true;
+    if (scope_.found.pending_errors() != errors_before) return false;
+    return partial_lefts_ || scope_.called.find(node_.name->text()) == nullptr ||
+           cleaning_keeps_inputs();
   }
 
  private:
@@ -80,7 +80,7 @@ class node_checker {
     scope_.node_list.push_back(variable.name);
   }
 
-  void check_clock(const flow& variable, bool of_output = false) {
+  void check_clock(const flow& variable) {
     if (variable.clock == nullptr) return;
     std::string_view name = variable.clock->text();
     declared_name* clock = scope_.node_names.find(name);
@@ -93,7 +93,6 @@ class node_checker {
       return;
     }
     clock->used = true;
-    clock->kept_by_cleaning = clock->kept_by_cleaning || of_output;
     const type_eff& type = ident_type(env_, name);
     if (type.kind != bool_eff && &type != &unknown_type)
       scope_.found
@@ -187,20 +186,23 @@ class node_checker {
           .notes.push_back({span_of_text(*first), "first defined here"});
     } else if (first != nullptr) {
       *first = name;
+      declared->defined_by = equation_;
     } else {
       definitions_.try_emplace(text, name);
+      declared->defined_by = equation_;
     }
     return {(*declared->type)[0], declared->on};
   }
 
   void check_equation(const def& equation) {
-    exps_.mark_kept_by_cleaning(kept_by_cleaning(equation));
+    ++equation_;
+    exps_.record_reads(needs_.next_unit());
     exp_facts right = exps_.check(equation.exp);
-    exps_.mark_kept_by_cleaning(false);
     small_buffer<const type_eff*> left_types(equation.lefts.size());
     bool known = true;
     for (std::size_t position = 0; position < equation.lefts.size(); ++position) {
       const left* item = equation.lefts[position];
+      partial_lefts_ = partial_lefts_ || item->kind != left_id;
       left_facts facts = check_left(*item);
       left_types[position] = facts.type;
       known = known && facts.type != &unknown_type;
@@ -225,12 +227,21 @@ class node_checker {
         "the right side has type " + shown_types(*right.types) + ", " + what);
   }
 
-  bool kept_by_cleaning(const def& equation) {
-    if (equation.lefts.size() != 1) return true;
-    const left& item = *equation.lefts[0];
-    if (item.kind != left_id) return false;
-    const declared_name* declared = scope_.node_names.find(item.name->text());
-    return declared != nullptr && declared->role == name_role::output;
+  // What cleaning starts from: the outputs and the lefts of equations of
+  // several lefts, which it always keeps.
+  bool cleaning_keeps_inputs() {
+    std::vector<declared_name*> roots;
+    for (const flow& output : node_.outputs) roots.push_back(own_declaration(output));
+    for (const def& equation : node_.defs)
+      if (equation.lefts.size() != 1)
+        for (const left* item : equation.lefts)
+          roots.push_back(scope_.node_names.find(item->name->text()));
+    needs_.mark(roots, node_.defs.size(), scope_.node_names);
+    for (const input_flow& input : node_.inputs) {
+      const declared_name* declared = own_declaration(input.var);
+      if (declared == nullptr || !declared->needed) return false;
+    }
+    return true;
   }
 
   // A literal takes the clock of what it defines.
@@ -298,6 +309,11 @@ class node_checker {
   const node_def& node_;
   env env_;
   exp_checker exps_;
+  cleaning_needs needs_;
+  // The equation being checked, by its position; whether a left defines
+  // its variable in part, which cleaning does not take.
+  std::int32_t equation_ = -1;
+  bool partial_lefts_ = false;
   // The first whole definition of each output and local; null for one
   // defined only in part so far.
   flat_map<std::string_view, ident, short_text_hash> definitions_;

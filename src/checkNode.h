@@ -6,8 +6,8 @@
 
 /// Reports every error of the node and, when `unused_warnings`, every local
 /// and input that nothing uses. True when -cleanall surely keeps every input
-/// of the node: it has no diagnostic and each input is read by an equation
-/// that cleaning always keeps, or is the clock of an output.
+/// of the node: it has no error, and no operator calls it, or cleaning keeps
+/// each input, or cannot clean the node (a left defines a part).
 bool check_node(check_scope& scope, const env& package_env, const node_def& node,
                 bool unused_warnings);
 

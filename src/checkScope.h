@@ -2,6 +2,7 @@
 // diagnostics found, and the names in scope with what declared them.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -34,9 +35,11 @@ struct declared_name {
   const type_list* type = nullptr;
   flow_clock on = nullptr;
   bool used = false;
-  /// Read by an equation that cleaning keeps whatever else the node holds
-  /// (one defining an output, or of several lefts), or the clock of an output.
-  bool kept_by_cleaning = false;
+  // For the flows of a node: the equation that defines it whole (-1: none),
+  // and what finding the flows that cleaning keeps knows of it.
+  std::int32_t defined_by = -1;
+  bool needed = false;
+  std::int32_t first_waiter = -1;
 };
 
 using name_scope = flat_map<std::string_view, declared_name, short_text_hash>;
