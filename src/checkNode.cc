@@ -1,5 +1,7 @@
 #include "checkNode.h"
 
+#include <cstring>
+
 #include "checkExp.h"
 #include "checkNeeds.h"
 #include "cleanup.h"
@@ -63,20 +65,26 @@ class node_checker {
   void declare(const flow& variable, name_role role) {
     const type_eff* type = checked_type(scope_, env_, *variable.type);
     std::string_view name = variable.name->text();
-    if (declared_name* other = scope_.find(name)) {
-      bool flow = scope_.node_names.find(name) != nullptr;
+    if (const declared_name* other = scope_.package_names.find(name)) {
       scope_.found
           .error(span_of_text(variable.name), "redeclared",
-                 flow ? "flow " + quoted(name) + " declared twice"
-                      : "flow " + quoted(name) + " has the name of a " +
-                            role_name(other->role))
-          .notes.push_back({span_of_text(other->declaration),
-                            flow ? "first declared here" : "declared here"});
+                 "flow " + quoted(name) + " has the name of a " + role_name(other->role))
+          .notes.push_back({span_of_text(other->declaration), "declared here"});
       return;
     }
-    add_flow(env_, type, variable.clock, variable.name);
-    scope_.node_names.try_emplace(
-        name, {variable.name, role, env_.single(type), variable.clock});
+    const type_list* types = env_.single(type);
+    auto [entry, fresh] =
+        scope_.node_names.try_emplace(name, {variable.name, role, types, variable.clock});
+    if (!fresh) {
+      scope_.found
+          .error(span_of_text(variable.name), "redeclared",
+                 "flow " + quoted(name) + " declared twice")
+          .notes.push_back({span_of_text(entry->declaration), "first declared here"});
+      return;
+    }
+    // The package's names are not flows of the node: the environment's own
+    // flows are all it needs to search.
+    env_.flows.try_emplace(name, flow_entry{types, variable.clock});
     scope_.node_list.push_back(variable.name);
   }
 
@@ -177,18 +185,15 @@ class node_checker {
                  "input " + quoted(text) + " is defined by an equation")
           .notes.push_back({span_of_text(declared->declaration), "declared here"});
     } else if (!whole) {
-      definitions_.try_emplace(text, nullptr);
-    } else if (ident* first = definitions_.find(text);
-               first != nullptr && *first != nullptr) {
+      declared->defined = true;
+    } else if (declared->first_definition != nullptr) {
       scope_.found
           .error(span_of_text(name), "redefined",
                  quoted(text) + " is defined by more than one equation")
-          .notes.push_back({span_of_text(*first), "first defined here"});
-    } else if (first != nullptr) {
-      *first = name;
-      declared->defined_by = equation_;
+          .notes.push_back({span_of_text(declared->first_definition), "first defined here"});
     } else {
-      definitions_.try_emplace(text, name);
+      declared->defined = true;
+      declared->first_definition = name;
       declared->defined_by = equation_;
     }
     return {(*declared->type)[0], declared->on};
@@ -281,9 +286,8 @@ class node_checker {
   }
 
   void check_defined(const flow& variable, const char* role) {
-    if (definitions_.find(variable.name->text()) != nullptr ||
-        own_declaration(variable) == nullptr)
-      return;
+    const declared_name* declared = own_declaration(variable);
+    if (declared == nullptr || declared->defined) return;
     scope_.found.error(span_of_text(variable.name), "undefined",
                        std::string(role) + " " + quoted(variable.name->text()) +
                            " is defined by no equation");
@@ -300,9 +304,12 @@ class node_checker {
   void warn_unused(const flow& variable, const char* role) {
     const declared_name* declared = own_declaration(variable);
     if (declared == nullptr || declared->used) return;
-    scope_.found.warning(
-        span_of_text(variable.name), "unused",
-        std::string(role) + " " + quoted(variable.name->text()) + " is not used");
+    // Built in one piece: a large program has many of these.
+    std::string_view name = variable.name->text();
+    std::string message;
+    message.reserve(std::strlen(role) + name.size() + 16);
+    message.append(role).append(" '").append(name).append("' is not used");
+    scope_.found.warning(span_of_text(variable.name), "unused", std::move(message));
   }
 
   check_scope& scope_;
@@ -314,9 +321,6 @@ class node_checker {
   // its variable in part, which cleaning does not take.
   std::int32_t equation_ = -1;
   bool partial_lefts_ = false;
-  // The first whole definition of each output and local; null for one
-  // defined only in part so far.
-  flat_map<std::string_view, ident, short_text_hash> definitions_;
 };
 
 }  // namespace

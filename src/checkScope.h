@@ -35,8 +35,11 @@ struct declared_name {
   const type_list* type = nullptr;
   flow_clock on = nullptr;
   bool used = false;
-  // For the flows of a node: the equation that defines it whole (-1: none),
-  // and what finding the flows that cleaning keeps knows of it.
+  // For the flows of a node: whether an equation defines it, whole or in
+  // part; the left of its first whole definition and that equation (-1:
+  // none); what finding the flows that cleaning keeps knows of it.
+  bool defined = false;
+  ident first_definition = nullptr;
   std::int32_t defined_by = -1;
   bool needed = false;
   std::int32_t first_waiter = -1;
