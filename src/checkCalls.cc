@@ -17,7 +17,9 @@ class call_walk {
       const val_exp* at = pending_.back();
       pending_.pop_back();
       if (at->kind() == nat_call) called_.try_emplace(at->name()->text(), true);
-      for (const val_exp* operand : at->ops()) pending_.push_back(operand);
+      for (const val_exp* operand : at->ops())
+        if (operand->kind() == nat_call || !operand->ops().empty())
+          pending_.push_back(operand);
     }
   }
 

@@ -29,8 +29,9 @@ void diagnostics::hold() {
 // A held diagnostic was found before any in `found_`: at one place it goes
 // first.
 void diagnostics::flush() {
-  std::stable_sort(found_.begin(), found_.end(),
-                   [](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
+  auto before = [](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); };
+  if (!std::is_sorted(found_.begin(), found_.end(), before))
+    std::stable_sort(found_.begin(), found_.end(), before);
   for (diagnostic& d : found_) {
     while (next_held_ < held_.size() && key(held_[next_held_]) <= key(d))
       sink_(held_[next_held_++]);

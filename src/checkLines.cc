@@ -52,17 +52,19 @@ bool source_lines::find_start(int number, std::uint64_t& offset) {
   while (line < number) {
     std::string_view bytes = bytes_at(at);
     if (bytes.empty()) return false;
-    const void* found = std::memchr(bytes.data(), '\n', bytes.size());
-    if (found == nullptr) {
-      at += bytes.size();
-      continue;
+    const char* next = bytes.data();
+    const char* end = next + bytes.size();
+    while (line < number) {
+      const void* found = std::memchr(next, '\n', static_cast<std::size_t>(end - next));
+      if (found == nullptr) break;
+      next = static_cast<const char*>(found) + 1;
+      ++line;
+      if (line <= scanned_line_) continue;
+      scanned_line_ = line;
+      scanned_start_ = at + static_cast<std::uint64_t>(next - bytes.data());
+      if ((line - 1) % every == 0) marks_.push_back(scanned_start_);
     }
-    at += static_cast<std::uint64_t>(static_cast<const char*>(found) - bytes.data()) + 1;
-    ++line;
-    if (line <= scanned_line_) continue;
-    scanned_line_ = line;
-    scanned_start_ = at;
-    if ((line - 1) % every == 0) marks_.push_back(at);
+    at += static_cast<std::uint64_t>((line < number ? end : next) - bytes.data());
   }
   found_line_ = number;
   found_start_ = at;
