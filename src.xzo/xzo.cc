@@ -17,6 +17,7 @@
 #include "xzoDecls.h"
 #include "xzoLexer.h"
 #include "xzoParser.hh"
+#include "xzoPlaces.h"
 
 namespace {
 
@@ -220,6 +221,14 @@ read_result read(const input_channel& channel) {
       {{}, 0, 0, &segments}, entry_point::file, run_package(), run_positions()};
   run_parser(context);
   return {context.pack, context.positions};
+}
+
+void read_checked(const input_channel& channel, package& pack, reading_places& places) {
+  reset_positions();
+  channel_segments segments(channel);
+  parse_context context{{{}, 0, 0, &segments}, entry_point::file, pack, run_positions()};
+  context.places = &places;
+  run_parser(context);
 }
 
 const val_exp* exp_of_channel(const input_channel& channel) {

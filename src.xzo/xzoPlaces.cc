@@ -16,6 +16,13 @@ const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
   return with_place_id(fresh, static_cast<std::uint32_t>(tokens_.size()));
 }
 
+const val_exp* reading_places::leaf(exp_kind kind, const lexeme& token,
+                                    leaf_table& leaves, position_store& positions) {
+  if (tokens_.size() >= val_exp::max_place_id)
+    return make_val_exp(named_nature(kind, store_add(positions, token)), {});
+  return placed(make_val_exp(named_nature(kind, leaves.name(token)), {}), token);
+}
+
 text_span reading_places::own_tokens(const val_exp* e) const {
   std::uint32_t id = e->place_id();
   if (id == 0 || id > tokens_.size()) return {};

@@ -1,16 +1,20 @@
 // The places a reader keeps when it is asked to: the tokens of every
 // expression node, so that a diagnostic can point at an operator or a whole
 // expression, and the declarations found repeated, so that reading goes on
-// after them. A reader that is not asked keeps nothing and shares its leaves.
+// after them. A reader that is not asked keeps nothing and shares its leaves;
+// one that is shares the texts of its leaves.
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <span>
 #include <string_view>
 #include <vector>
 
 #include "lexeme.h"
+#include "xzo.h"
 #include "xzoAst.h"
+#include "xzoBuild.h"
 
 /// A stretch of the text: from (line, cstart) to (end_line, cend), columns
 /// 1-based and inclusive. Line 0 is no place.
@@ -36,6 +40,11 @@ class reading_places {
   const val_exp* placed(const val_exp* fresh, const lexeme& token) {
     return placed(fresh, token, token);
   }
+  /// A leaf of its own for the token, whose place is kept here while there is
+  /// room, its text shared through `leaves`; past that, with a text of its
+  /// own that holds the place.
+  [[gnu::cold]] const val_exp* leaf(exp_kind kind, const lexeme& token, leaf_table& leaves,
+                                    position_store& positions);
   /// The stretch of the node's own tokens; line 0 when none was recorded.
   text_span own_tokens(const val_exp* e) const;
 
@@ -51,7 +60,8 @@ class reading_places {
     std::uint32_t cstart;
     std::uint32_t end;  // cend << 8 | line distance
   };
-  std::vector<packed_tokens> tokens_;
+  // In blocks, so that growing copies nothing and leaves no room unused.
+  std::deque<packed_tokens> tokens_;
   std::vector<repeated_declaration> repeats_;
 };
 
@@ -69,3 +79,7 @@ text_span span_of(const reading_places& places, const val_exp* e);
 /// Fails with `Syntax_error` (at `last_made`) or `Lexical_error`; what was
 /// read before stays in `pack`.
 void read_checked(std::string_view text, package& pack, reading_places& places);
+
+/// The same for a channel read once from start to end, holding only a little
+/// of its text at a time.
+void read_checked(const input_channel& channel, package& pack, reading_places& places);
