@@ -8,25 +8,28 @@
 const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
                                       const lexeme& last) {
   // Past the largest number a node holds, nodes go without own place.
-  if (tokens_.size() >= val_exp::max_place_id) return fresh;
+  if (count_ >= val_exp::max_place_id) return fresh;
   auto distance = static_cast<std::uint32_t>(std::clamp(last.line - first.line, 0, 255));
-  tokens_.push_back({static_cast<std::uint32_t>(first.line),
-                     static_cast<std::uint32_t>(first.cstart),
-                     static_cast<std::uint32_t>(last.cend) << 8 | distance});
-  return with_place_id(fresh, static_cast<std::uint32_t>(tokens_.size()));
+  if (count_ % block_size == 0)
+    blocks_.push_back(std::make_unique_for_overwrite<packed_tokens[]>(block_size));
+  blocks_.back()[count_ % block_size] = {static_cast<std::uint32_t>(first.line),
+                                         static_cast<std::uint32_t>(first.cstart),
+                                         static_cast<std::uint32_t>(last.cend) << 8 |
+                                             distance};
+  return with_place_id(fresh, ++count_);
 }
 
 const val_exp* reading_places::leaf(exp_kind kind, const lexeme& token,
                                     leaf_table& leaves, position_store& positions) {
-  if (tokens_.size() >= val_exp::max_place_id)
+  if (count_ >= val_exp::max_place_id)
     return make_val_exp(named_nature(kind, store_add(positions, token)), {});
   return placed(make_val_exp(named_nature(kind, leaves.name(token)), {}), token);
 }
 
 text_span reading_places::own_tokens(const val_exp* e) const {
   std::uint32_t id = e->place_id();
-  if (id == 0 || id > tokens_.size()) return {};
-  const packed_tokens& kept = tokens_[id - 1];
+  if (id == 0 || id > count_) return {};
+  const packed_tokens& kept = blocks_[(id - 1) / block_size][(id - 1) % block_size];
   int line = static_cast<int>(kept.line);
   return {line, static_cast<int>(kept.cstart), line + static_cast<int>(kept.end & 0xff),
           static_cast<int>(kept.end >> 8)};

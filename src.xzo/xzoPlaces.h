@@ -6,7 +6,7 @@
 #pragma once
 
 #include <cstdint>
-#include <deque>
+#include <memory>
 #include <span>
 #include <string_view>
 #include <vector>
@@ -61,7 +61,9 @@ class reading_places {
     std::uint32_t end;  // cend << 8 | line distance
   };
   // In blocks, so that growing copies nothing and leaves no room unused.
-  std::deque<packed_tokens> tokens_;
+  static constexpr std::uint32_t block_size = std::uint32_t{1} << 14;
+  std::vector<std::unique_ptr<packed_tokens[]>> blocks_;
+  std::uint32_t count_ = 0;
   std::vector<repeated_declaration> repeats_;
 };
 

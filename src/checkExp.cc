@@ -299,6 +299,15 @@ void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> ope
     result.clock_known = true;
     return;
   }
+  // `current` goes back to the clock of its operand's clock, found among the
+  // names in scope: the environment holds no flow of the node.
+  if (e->kind() == nat_current && count == 1 && first != nullptr) {
+    if (const declared_name* clock = scope_.find(first->text())) {
+      result.clock = clock->on;
+      result.clock_known = true;
+    }
+    return;
+  }
   try {
     result.clock = operator_clock(env_, e, count, first, same);
     result.clock_known = true;

@@ -82,9 +82,6 @@ class node_checker {
           .notes.push_back({span_of_text(entry->declaration), "first declared here"});
       return;
     }
-    // The package's names are not flows of the node: the environment's own
-    // flows are all it needs to search.
-    env_.flows.try_emplace(name, flow_entry{types, variable.clock});
     scope_.node_list.push_back(variable.name);
   }
 
@@ -101,7 +98,7 @@ class node_checker {
       return;
     }
     clock->used = true;
-    const type_eff& type = ident_type(env_, name);
+    const type_eff& type = *(*clock->type)[0];
     if (type.kind != bool_eff && &type != &unknown_type)
       scope_.found
           .error(span_of_text(variable.clock), "type",
