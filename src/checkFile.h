@@ -1,5 +1,5 @@
 // One file through zocheck: read with places, every check, the diagnostics
-// printed in source order.
+// printed in source order as each node is done.
 #pragma once
 
 #include <cstddef>
@@ -14,6 +14,7 @@ struct check_counts {
 };
 
 /// Checks the input, shown as `shown_name` in diagnostics, and prints its
-/// diagnostics on standard output; fails only as `read_channel`.
+/// diagnostics on standard output; fails only with the `System_error` of an
+/// input that cannot be read.
 check_counts check_file(const input_channel& input, const std::string& shown_name,
                         const check_settings& settings);
