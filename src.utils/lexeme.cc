@@ -27,6 +27,15 @@ lexeme make(const match_span& match, int offset) {
   return {text, current_line, cstart, cend};
 }
 
+lexeme make_ahead(const match_span& match, int offset) {
+  std::string_view text = match.text;
+  text.remove_prefix(offset);
+  return {text, current_line, static_cast<int>(match.start - line_start) + offset + 1,
+          static_cast<int>(match.end - line_start)};
+}
+
+void made_last(const lexeme& position) { last_position = position; }
+
 void new_line(const match_span& match) {
   line_start = match.end;
   ++current_line;

@@ -31,6 +31,13 @@ struct match_span {
 /// becomes the last position made.
 lexeme make(const match_span& match, int offset = 0);
 
+/// The same position, made ahead of its use: it does not become the last
+/// position made until `made_last` says so.
+lexeme make_ahead(const match_span& match, int offset = 0);
+
+/// Makes `position` the last position made.
+void made_last(const lexeme& position);
+
 /// Records that the current match ended with a line break.
 void new_line(const match_span& match);
 

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "verbose.h"
+
 namespace {
 
 constexpr std::string_view token_names[] = {
@@ -129,11 +131,19 @@ class scanner {
  public:
   explicit scanner(lexer_buffer& buffer) : buffer_(buffer), input_(buffer.input) {}
 
+  // The next token. Ahead of the parser (`ahead`), positions are made ahead
+  // and the scanner stops without a token (TK_EOF) where it would skip a
+  // comment or leave its text: those the parser's own pace must reach.
+  template <bool ahead>
   token_kind next(lexeme& position) {
     std::size_t start = buffer_.next;
     match found;
     for (;;) {
       if (start == input_.size()) {
+        if constexpr (ahead) {
+          buffer_.next = start;
+          return TK_EOF;
+        }
         if (next_segment()) {
           start = 0;
           continue;
@@ -158,6 +168,12 @@ class scanner {
           continue;
         case digit: found = number(start); break;
         case special:
+          if constexpr (ahead) {
+            if (starts_comment(byte, start)) {
+              buffer_.next = start;
+              return TK_EOF;
+            }
+          }
           found = operator_or_comment(byte, start);
           if (found.kind == TK_EOF) {
             start = found.end;
@@ -170,8 +186,34 @@ class scanner {
     }
     // An annotation's text is what follows its "--%".
     buffer_.next = found.end;
-    position = make(span(start, found.end), found.kind == TK_PRAGMA ? 3 : 0);
+    int offset = found.kind == TK_PRAGMA ? 3 : 0;
+    if constexpr (ahead)
+      position = make_ahead(span(start, found.end), offset);
+    else
+      position = make(span(start, found.end), offset);
     return found.kind;
+  }
+
+  // Fills the batch with the tokens up to the next comment or end of text,
+  // as many as it holds; when there is none before it, with the one token
+  // that the single-token path finds past it.
+  void fill(token_batch& batch) {
+    int count = 0;
+    // The line counter's progress report keeps pace with the parser.
+    if (!verbose::shown(2)) {
+      for (; count < token_batch::capacity; ++count) {
+        token_kind kind = next<true>(batch.positions[count]);
+        if (kind == TK_EOF) break;
+        batch.kinds[count] = kind;
+      }
+    }
+    batch.ahead = count != 0;
+    if (batch.ahead)
+      made_last(batch.positions[count - 1]);
+    else
+      batch.kinds[count++] = next<false>(batch.positions[0]);
+    batch.count = count;
+    batch.next = 0;
   }
 
  private:
@@ -208,6 +250,16 @@ class scanner {
     buffer_.next = 0;
     return true;
   }
+  bool starts_comment(unsigned char byte, std::size_t start) const {
+    char second = at(start + 1);
+    switch (byte) {
+      case '-': return second == '-' && at(start + 2) != '%';
+      case '(':
+      case '/': return second == '*';
+      default: return false;
+    }
+  }
+
   // The token or comment that starts with one of "-(/.=<>".
   match operator_or_comment(unsigned char byte, std::size_t start) {
     switch (byte) {
@@ -341,7 +393,13 @@ Lexical_error::Lexical_error(const std::string& message, int line, int column)
 
 // Kept out of the parser's loop, which is faster with its registers to itself.
 [[gnu::noinline]] token_kind lexer(lexer_buffer& buffer, lexeme& position) {
-  return scanner(buffer).next(position);
+  return scanner(buffer).next<false>(position);
+}
+
+void lex_batch(lexer_buffer& buffer, token_batch& batch) { scanner(buffer).fill(batch); }
+
+void batch_made_last(const token_batch& batch) {
+  if (batch.ahead) made_last(batch.positions[batch.next - 1]);
 }
 
 token lexer(lexer_buffer& buffer) {
