@@ -34,45 +34,46 @@ constexpr std::uint64_t packed(std::string_view text) {
   return code;
 }
 
-// The keyword table: one switch over the packed texts, which the compiler
-// turns into a few comparisons.
-std::optional<token_kind> keyword_of(std::uint64_t code) {
-  switch (code) {
-    case packed("and"): return TK_AND;
-    case packed("assert"): return TK_ASSERT;
-    case packed("bool"): return TK_BOOL;
-    case packed("const"): return TK_CONST;
-    case packed("current"): return TK_CURRENT;
-    case packed("div"): return TK_DIV;
-    case packed("else"): return TK_ELSE;
-    case packed("enum"): return TK_ENUM;
-    case packed("equa"): return TK_EQUA;
-    case packed("false"): return TK_FALSE;
-    case packed("if"): return TK_IF;
-    case packed("int"): return TK_INT;
-    case packed("let"): return TK_LET;
-    case packed("mod"): return TK_MOD;
-    case packed("node"): return TK_NODE;
-    case packed("function"): return TK_FUNCTION;
-    case packed("unsafe"): return TK_UNSAFE;
-    case packed("not"): return TK_NOT;
-    case packed("or"): return TK_OR;
-    case packed("nor"): return TK_NOR;
-    case packed("pre"): return TK_PRE;
-    case packed("real"): return TK_REAL;
-    case packed("returns"): return TK_RETURNS;
-    case packed("tel"): return TK_TEL;
-    case packed("type"): return TK_TYPE;
-    case packed("struct"): return TK_STRUCT;
-    case packed("step"): return TK_STEP;
-    case packed("then"): return TK_THEN;
-    case packed("true"): return TK_TRUE;
-    case packed("var"): return TK_VAR;
-    case packed("when"): return TK_WHEN;
-    case packed("xor"): return TK_XOR;
-    case packed("of"): return TK_OF;
-    default: return std::nullopt;
+constexpr std::pair<std::string_view, token_kind> keywords[] = {
+    {"and", TK_AND}, {"assert", TK_ASSERT}, {"bool", TK_BOOL}, {"const", TK_CONST},
+    {"current", TK_CURRENT}, {"div", TK_DIV}, {"else", TK_ELSE}, {"enum", TK_ENUM},
+    {"equa", TK_EQUA}, {"false", TK_FALSE}, {"if", TK_IF}, {"int", TK_INT},
+    {"let", TK_LET}, {"mod", TK_MOD}, {"node", TK_NODE}, {"function", TK_FUNCTION},
+    {"unsafe", TK_UNSAFE}, {"not", TK_NOT}, {"or", TK_OR}, {"nor", TK_NOR},
+    {"pre", TK_PRE}, {"real", TK_REAL}, {"returns", TK_RETURNS}, {"tel", TK_TEL},
+    {"type", TK_TYPE}, {"struct", TK_STRUCT}, {"step", TK_STEP}, {"then", TK_THEN},
+    {"true", TK_TRUE}, {"var", TK_VAR}, {"when", TK_WHEN}, {"xor", TK_XOR},
+    {"of", TK_OF},
+};
+
+// The keyword table: a perfect hash of the packed texts, one multiply and
+// one shift giving each keyword a slot of its own among 64. A slot holds
+// the packed text it is for, which no word's packed text can be when empty.
+constexpr std::uint64_t keyword_multiplier = 0x76912b22a9fdb0cd;
+
+constexpr std::size_t keyword_slot(std::uint64_t code) {
+  return (code * keyword_multiplier) >> 58;
+}
+
+struct keyword_entry {
+  std::uint64_t code;
+  token_kind kind;
+};
+
+constexpr std::array<keyword_entry, 64> keyword_table = [] {
+  std::array<keyword_entry, 64> table{};
+  for (auto [text, kind] : keywords) {
+    keyword_entry& entry = table[keyword_slot(packed(text))];
+    if (entry.code != 0) throw "two keywords share a slot: choose another multiplier";
+    entry = {packed(text), kind};
   }
+  return table;
+}();
+
+std::optional<token_kind> keyword_of(std::uint64_t code) {
+  const keyword_entry& entry = keyword_table[keyword_slot(code)];
+  if (entry.code != code) return std::nullopt;
+  return entry.kind;
 }
 
 // What a byte starts. Each byte that is a token by itself maps to its kind
