@@ -83,7 +83,7 @@ class simplifier {
 
  private:
   bool is_undefined_var(const val_exp* e) const {
-    return e->kind() == nat_ident && !var2def_.contains(e->name()->text());
+    return e->kind() == nat_ident && var2def_.find(e->name()->text()) == nullptr;
   }
 
   // A variable met again while its own definition is being simplified stands
@@ -95,10 +95,9 @@ class simplifier {
       throw Global_error{"cyclic definition of variable " + std::string(var)};
     }
     verbose::printf(2, "\rsimp var %4d", ++simplified_count);
-    auto definition = var2def_.find(var);
-    if (definition == var2def_.end())
-      throw Global_error{"no definition for" + std::string(var)};
-    const val_exp* simplified = simplify_exp(definition->second);
+    const val_exp* const* definition = var2def_.find(var);
+    if (definition == nullptr) throw Global_error{"no definition for" + std::string(var)};
+    const val_exp* simplified = simplify_exp(*definition);
     *var2simp_.find(var) = simplified;
     return simplified;
   }
@@ -132,7 +131,7 @@ class simplifier {
   // a constant, a value or another variable, never a whole expression.
   const val_exp* simplify_ident(const val_exp* e) {
     std::string_view var = e->name()->text();
-    if (!var2def_.contains(var)) return e;
+    if (var2def_.find(var) == nullptr) return e;
     const val_exp* definition = simplify_var_def(var);
     return definition->ops().empty() ? definition : e;
   }
