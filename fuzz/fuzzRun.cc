@@ -21,8 +21,10 @@ int input_fd = -1;
 int output_fd = -1;
 bool keeping_output = false;
 std::string output_bytes;
-char* error_bytes = nullptr;
-std::size_t error_length = 0;
+// The program's standard error stream: a memory file kept from run to run,
+// so that no run takes fresh memory for it.
+FILE* error_file = nullptr;
+std::string error_bytes;
 std::vector<const char*> arguments;
 
 // The job handed to the work thread, cleared when it is done.
@@ -52,7 +54,10 @@ void start(bool keep_output) {
   keeping_output = keep_output;
   input_fd = memfd_create("zo-input", 0);
   output_fd = keep_output ? memfd_create("zo-output", 0) : open("/dev/null", O_WRONLY);
-  check(input_fd >= 0 && output_fd >= 0);
+  int error_fd = memfd_create("zo-error", 0);
+  check(input_fd >= 0 && output_fd >= 0 && error_fd >= 0);
+  error_file = fdopen(error_fd, "w");
+  check(error_file != nullptr);
   check(dup2(input_fd, STDIN_FILENO) == STDIN_FILENO &&
         dup2(output_fd, STDOUT_FILENO) == STDOUT_FILENO);
   pthread_attr_t attributes;
@@ -88,14 +93,17 @@ outcome run(std::span<const char* const> options, std::string_view input,
   arguments.push_back(nullptr);
 
   reset_run_state();
-  std::free(error_bytes);
-  error_bytes = nullptr;
+  check(std::fseek(error_file, 0, SEEK_SET) == 0);
   FILE* process_stderr = stderr;
-  stderr = open_memstream(&error_bytes, &error_length);
-  check(stderr != nullptr);
+  stderr = error_file;
   int given = program(static_cast<int>(arguments.size() - 1), arguments.data());
-  std::fclose(stderr);
   stderr = process_stderr;
+  check(std::fflush(error_file) == 0);
+  long error_length = std::ftell(error_file);
+  check(error_length >= 0);
+  error_bytes.resize(static_cast<std::size_t>(error_length));
+  check(pread(fileno(error_file), error_bytes.data(), error_bytes.size(), 0) ==
+        static_cast<ssize_t>(error_length));
 
   output_bytes.clear();
   if (keeping_output) {
@@ -104,7 +112,7 @@ outcome run(std::span<const char* const> options, std::string_view input,
     output_bytes.resize(static_cast<std::size_t>(written));
     check(pread(output_fd, output_bytes.data(), output_bytes.size(), 0) == written);
   }
-  return {given, output_bytes, {error_bytes, error_length}};
+  return {given, output_bytes, error_bytes};
 }
 
 }  // namespace fuzz_run

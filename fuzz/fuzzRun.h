@@ -1,7 +1,7 @@
 // Runs the program in the fuzzing process, input after input: standard input
 // is a memory file that holds the text of the run, standard output another
-// (or /dev/null), and the program's standard error stream a memory stream of
-// the run. The runs take place on one work thread that lives as long as the
+// (or /dev/null), and the program's standard error stream a third one, read
+// back after each run. The runs take place on one work thread that lives as long as the
 // process, with the stack the program needs for deep inputs: a harness hands
 // it the whole work of an input at once.
 #pragma once

@@ -60,7 +60,8 @@ fuzz() {
 
 # Text inputs up to 16 KiB; the process may use 1 GiB plus 4 KiB per input
 # byte, and the harness bounds the trees to 8 MiB plus 1 KiB per input byte.
-# A program's choices fit in 512 bytes.
+# A program's choices fit in 512 bytes; whatever the input's length, a program
+# has at most 4 nodes of 1 to 8 steps.
 max_len=16384
 cd "$build"
 status=0

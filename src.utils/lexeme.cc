@@ -16,16 +16,22 @@ lexeme last_position = dummy;
 // Both copies of the position are written field by field from the same
 // values: copying one from the other as a whole, once inlined, reads back
 // memory just written in smaller pieces and stalls on every token.
-lexeme make(const match_span& match, int offset) {
-  std::string_view text = match.text.substr(offset);
-  int cstart = static_cast<int>(match.start - line_start) + offset + 1;
+lexeme make(const match_span& match) {
+  int cstart = static_cast<int>(match.start - line_start) + 1;
   int cend = static_cast<int>(match.end - line_start);
-  last_position.str = text;
+  last_position.str = match.text;
   last_position.line = current_line;
   last_position.cstart = cstart;
   last_position.cend = cend;
-  return {text, current_line, cstart, cend};
+  return {match.text, current_line, cstart, cend};
 }
+
+lexeme make_ahead(const match_span& match) {
+  return {match.text, current_line, static_cast<int>(match.start - line_start) + 1,
+          static_cast<int>(match.end - line_start)};
+}
+
+void made_last(const lexeme& position) { last_position = position; }
 
 void new_line(const match_span& match) {
   line_start = match.end;

@@ -27,9 +27,15 @@ struct match_span {
   std::uint64_t end;
 };
 
-/// The position of the current match, dropping its first `offset` bytes; it
-/// becomes the last position made.
-lexeme make(const match_span& match, int offset = 0);
+/// The position of the current match; it becomes the last position made.
+lexeme make(const match_span& match);
+
+/// The same position, made ahead of its use: it does not become the last
+/// position made until `made_last` says so.
+lexeme make_ahead(const match_span& match);
+
+/// Makes `position` the last position made.
+void made_last(const lexeme& position);
 
 /// Records that the current match ended with a line break.
 void new_line(const match_span& match);

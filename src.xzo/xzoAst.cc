@@ -184,10 +184,13 @@ left_list::left_list(std::span<const left* const> lefts) {
 
 def_table make_def_table(const node_def& node) {
   def_table table;
-  table.reserve(node.defs.size());
+  // A variable defined again is defined by its last equation.
+  auto define = [&table](ident name, const val_exp* exp) {
+    *table.try_emplace(name->text(), exp).first = exp;
+  };
   for (const def& equation : node.defs) {
     if (equation.lefts.size() == 1 && equation.lefts[0]->kind == left_id) {
-      table[equation.lefts[0]->name->text()] = equation.exp;
+      define(equation.lefts[0]->name, equation.exp);
       continue;
     }
     std::int64_t position = 0;
@@ -196,7 +199,7 @@ def_table make_def_table(const node_def& node) {
         throw Internal_error{"make_def_table::treat_equation", "not implemented"};
       const val_exp* component =
           make_val_exp(tuple_elem_nature(position++), {&equation.exp, 1});
-      table[item->name->text()] = component;
+      define(item->name, component);
     }
   }
   return table;

@@ -8,9 +8,9 @@
 #include <span>
 #include <string>
 #include <string_view>
-#include <unordered_map>
 #include <vector>
 
+#include "flat_map.h"
 #include "lexeme.h"
 
 /// A name of the program: compared by text, positioned by identity.
@@ -435,7 +435,7 @@ struct package {
 
 /// The variables of a node and the expression defining each; the component of
 /// a tuple-valued right side for several lefts.
-using def_table = std::unordered_map<std::string_view, const val_exp*>;
+using def_table = flat_map<std::string_view, const val_exp*, short_text_hash>;
 
 /// Fails with `Internal_error` when a left is not a plain variable.
 def_table make_def_table(const node_def& node);

@@ -126,13 +126,12 @@ left_list leaf_table::one_variable(const left* variable) {
   return *shared;
 }
 
-body_item equation_item(leaf_table& leaves, scratch_list<const left*> lefts,
-                        const val_exp* exp) {
-  if (lefts.has_one_item() && lefts.last->item->kind == left_id) {
-    const left* variable = lefts.last->item;
-    consume(lefts, [](const left*) {});
-    return {body_item::equation, exp, leaves.one_variable(variable)};
-  }
+body_item equation_item(leaf_table& leaves, const left* only, const val_exp* exp) {
+  if (only->kind == left_id) return {body_item::equation, exp, leaves.one_variable(only)};
+  return {body_item::equation, exp, left_list({&only, 1})};
+}
+
+body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp) {
   static std::vector<const left*> items;
   items.clear();
   consume(lefts, [](const left* item) { items.push_back(item); });

@@ -118,10 +118,12 @@ struct body_item {
   pragma note = nullptr;                    // annotation
 };
 
-/// The equation of those lefts, which it keeps, and that right side; the lefts
-/// of a single variable are shared through the leaf table.
-body_item equation_item(leaf_table& leaves, scratch_list<const left*> lefts,
-                        const val_exp* exp);
+/// The equation of one left and that right side; the lefts of a single
+/// variable are shared through the leaf table.
+body_item equation_item(leaf_table& leaves, const left* only, const val_exp* exp);
+
+/// The equation of a tuple of lefts, which it keeps, and that right side.
+body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp);
 
 /// The three sequences of a node body, each in source order.
 struct node_body {

@@ -3,6 +3,8 @@
 #include <array>
 #include <cstring>
 
+#include "verbose.h"
+
 namespace {
 
 constexpr std::string_view token_names[] = {
@@ -32,45 +34,46 @@ constexpr std::uint64_t packed(std::string_view text) {
   return code;
 }
 
-// The keyword table: one switch over the packed texts, which the compiler
-// turns into a few comparisons.
-std::optional<token_kind> keyword_of(std::uint64_t code) {
-  switch (code) {
-    case packed("and"): return TK_AND;
-    case packed("assert"): return TK_ASSERT;
-    case packed("bool"): return TK_BOOL;
-    case packed("const"): return TK_CONST;
-    case packed("current"): return TK_CURRENT;
-    case packed("div"): return TK_DIV;
-    case packed("else"): return TK_ELSE;
-    case packed("enum"): return TK_ENUM;
-    case packed("equa"): return TK_EQUA;
-    case packed("false"): return TK_FALSE;
-    case packed("if"): return TK_IF;
-    case packed("int"): return TK_INT;
-    case packed("let"): return TK_LET;
-    case packed("mod"): return TK_MOD;
-    case packed("node"): return TK_NODE;
-    case packed("function"): return TK_FUNCTION;
-    case packed("unsafe"): return TK_UNSAFE;
-    case packed("not"): return TK_NOT;
-    case packed("or"): return TK_OR;
-    case packed("nor"): return TK_NOR;
-    case packed("pre"): return TK_PRE;
-    case packed("real"): return TK_REAL;
-    case packed("returns"): return TK_RETURNS;
-    case packed("tel"): return TK_TEL;
-    case packed("type"): return TK_TYPE;
-    case packed("struct"): return TK_STRUCT;
-    case packed("step"): return TK_STEP;
-    case packed("then"): return TK_THEN;
-    case packed("true"): return TK_TRUE;
-    case packed("var"): return TK_VAR;
-    case packed("when"): return TK_WHEN;
-    case packed("xor"): return TK_XOR;
-    case packed("of"): return TK_OF;
-    default: return std::nullopt;
+constexpr std::pair<std::string_view, token_kind> keywords[] = {
+    {"and", TK_AND}, {"assert", TK_ASSERT}, {"bool", TK_BOOL}, {"const", TK_CONST},
+    {"current", TK_CURRENT}, {"div", TK_DIV}, {"else", TK_ELSE}, {"enum", TK_ENUM},
+    {"equa", TK_EQUA}, {"false", TK_FALSE}, {"if", TK_IF}, {"int", TK_INT},
+    {"let", TK_LET}, {"mod", TK_MOD}, {"node", TK_NODE}, {"function", TK_FUNCTION},
+    {"unsafe", TK_UNSAFE}, {"not", TK_NOT}, {"or", TK_OR}, {"nor", TK_NOR},
+    {"pre", TK_PRE}, {"real", TK_REAL}, {"returns", TK_RETURNS}, {"tel", TK_TEL},
+    {"type", TK_TYPE}, {"struct", TK_STRUCT}, {"step", TK_STEP}, {"then", TK_THEN},
+    {"true", TK_TRUE}, {"var", TK_VAR}, {"when", TK_WHEN}, {"xor", TK_XOR},
+    {"of", TK_OF},
+};
+
+// The keyword table: a perfect hash of the packed texts, one multiply and
+// one shift giving each keyword a slot of its own among 64. A slot holds
+// the packed text it is for, which no word's packed text can be when empty.
+constexpr std::uint64_t keyword_multiplier = 0x76912b22a9fdb0cd;
+
+constexpr std::size_t keyword_slot(std::uint64_t code) {
+  return (code * keyword_multiplier) >> 58;
+}
+
+struct keyword_entry {
+  std::uint64_t code;
+  token_kind kind;
+};
+
+constexpr std::array<keyword_entry, 64> keyword_table = [] {
+  std::array<keyword_entry, 64> table{};
+  for (auto [text, kind] : keywords) {
+    keyword_entry& entry = table[keyword_slot(packed(text))];
+    if (entry.code != 0) throw "two keywords share a slot: choose another multiplier";
+    entry = {packed(text), kind};
   }
+  return table;
+}();
+
+std::optional<token_kind> keyword_of(std::uint64_t code) {
+  const keyword_entry& entry = keyword_table[keyword_slot(code)];
+  if (entry.code != code) return std::nullopt;
+  return entry.kind;
 }
 
 // What a byte starts. Each byte that is a token by itself maps to its kind
@@ -129,11 +132,19 @@ class scanner {
  public:
   explicit scanner(lexer_buffer& buffer) : buffer_(buffer), input_(buffer.input) {}
 
+  // The next token. Ahead of the parser (`ahead`), positions are made ahead
+  // and the scanner stops without a token (TK_EOF) where it would skip a
+  // comment or leave its text: those the parser's own pace must reach.
+  template <bool ahead>
   token_kind next(lexeme& position) {
     std::size_t start = buffer_.next;
     match found;
     for (;;) {
       if (start == input_.size()) {
+        if constexpr (ahead) {
+          buffer_.next = start;
+          return TK_EOF;
+        }
         if (next_segment()) {
           start = 0;
           continue;
@@ -158,20 +169,53 @@ class scanner {
           continue;
         case digit: found = number(start); break;
         case special:
+          if constexpr (ahead) {
+            if (starts_comment(byte, start)) {
+              buffer_.next = start;
+              return TK_EOF;
+            }
+          }
           found = operator_or_comment(byte, start);
           if (found.kind == TK_EOF) {
             start = found.end;
             continue;
           }
+          // An annotation's text is what follows its "--%".
+          if (found.kind == TK_PRAGMA) start += 3;
           break;
         case other: found = {TK_ERROR, start + 1}; break;
+        default: __builtin_unreachable();  // the table holds only classes
       }
       break;
     }
-    // An annotation's text is what follows its "--%".
     buffer_.next = found.end;
-    position = make(span(start, found.end), found.kind == TK_PRAGMA ? 3 : 0);
+    if constexpr (ahead)
+      position = make_ahead(span(start, found.end));
+    else
+      position = make(span(start, found.end));
     return found.kind;
+  }
+
+  // Fills the batch with the tokens up to the next comment or end of text,
+  // as many as it holds; when there is none before it, with the one token
+  // that the single-token path finds past it.
+  void fill(token_batch& batch) {
+    int count = 0;
+    // The line counter's progress report keeps pace with the parser.
+    if (!verbose::shown(2)) {
+      for (; count < token_batch::capacity; ++count) {
+        token_kind kind = next<true>(batch.positions[count]);
+        if (kind == TK_EOF) break;
+        batch.kinds[count] = kind;
+      }
+    }
+    batch.ahead = count != 0;
+    if (batch.ahead)
+      made_last(batch.positions[count - 1]);
+    else
+      batch.kinds[count++] = next<false>(batch.positions[0]);
+    batch.count = count;
+    batch.next = 0;
   }
 
  private:
@@ -208,6 +252,16 @@ class scanner {
     buffer_.next = 0;
     return true;
   }
+  bool starts_comment(unsigned char byte, std::size_t start) const {
+    char second = at(start + 1);
+    switch (byte) {
+      case '-': return second == '-' && at(start + 2) != '%';
+      case '(':
+      case '/': return second == '*';
+      default: return false;
+    }
+  }
+
   // The token or comment that starts with one of "-(/.=<>".
   match operator_or_comment(unsigned char byte, std::size_t start) {
     switch (byte) {
@@ -341,7 +395,16 @@ Lexical_error::Lexical_error(const std::string& message, int line, int column)
 
 // Kept out of the parser's loop, which is faster with its registers to itself.
 [[gnu::noinline]] token_kind lexer(lexer_buffer& buffer, lexeme& position) {
-  return scanner(buffer).next(position);
+  return scanner(buffer).next<false>(position);
+}
+
+// Called once a batch: out of the parser's loop, whose registers stay its own.
+[[gnu::noinline]] void lex_batch(lexer_buffer& buffer, token_batch& batch) {
+  scanner(buffer).fill(batch);
+}
+
+void batch_made_last(const token_batch& batch) {
+  if (batch.ahead) made_last(batch.positions[batch.next - 1]);
 }
 
 token lexer(lexer_buffer& buffer) {

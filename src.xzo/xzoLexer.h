@@ -65,6 +65,29 @@ struct lexer_buffer {
   segment_source* further = nullptr;  // null when `input` is the whole text
 };
 
+/// Tokens lexed ahead of the parser, a batch at a time: one call of the
+/// lexer then serves many tokens. A batch made ahead never reaches past a
+/// comment or the end of a segment, so that every lexical error, segment
+/// change and position made there comes when the parser reaches it.
+struct token_batch {
+  static constexpr int capacity = 64;
+  token_batch() {}  // the tokens are written before they are read
+
+  int count = 0;       // the tokens in the batch
+  int next = 0;        // the first not yet given to the parser
+  bool ahead = false;  // made ahead: `last_made` is the batch's last token
+  token_kind kinds[capacity];
+  lexeme positions[capacity];
+};
+
+/// Refills the batch from the buffer with at least one token.
+void lex_batch(lexer_buffer& buffer, token_batch& batch);
+
+/// Makes the last token given from the batch the last position made, as it
+/// is when the tokens come one at a time: where the parser stops, the
+/// position that its diagnostics show.
+void batch_made_last(const token_batch& batch);
+
 /// The next token of the buffer, after blanks, line breaks and comments.
 token lexer(lexer_buffer& buffer);
 

@@ -1,5 +1,6 @@
 // The parser's token source: the start token of the entry point, then the
-// lexer's tokens with their lexemes, then the parser's own end.
+// lexer's tokens with their lexemes, a batch at a time, then the parser's
+// own end.
 #include "xzoParser.hh"
 
 namespace {
@@ -13,14 +14,18 @@ static_assert(YY_TK_OF - first_token_code == TK_OF);
 }  // namespace
 
 int yylex(parse_value* value, parse_context& context) {
-  if (!context.started) {
-    context.started = true;
-    return context.entry == entry_point::file ? YY_START_FILE : YY_START_EXP;
+  token_batch& batch = context.batch;
+  if (batch.next == batch.count) [[unlikely]] {
+    if (!context.started) {
+      context.started = true;
+      return context.entry == entry_point::file ? YY_START_FILE : YY_START_EXP;
+    }
+    // The grammar reads TK_EOF itself, so that each entry point says where
+    // the input must end; the parser then asks once more for its own end.
+    if (context.ended) return YY_YYEOF;
+    lex_batch(context.buffer, batch);
+    context.ended = batch.kinds[0] == TK_EOF;
   }
-  // The grammar reads TK_EOF itself, so that each entry point says where the
-  // input must end; the parser then asks once more for its own end.
-  if (context.ended) return YY_YYEOF;
-  token_kind kind = lexer(context.buffer, value->token);
-  context.ended = kind == TK_EOF;
-  return first_token_code + kind;
+  value->token = batch.positions[batch.next];
+  return first_token_code + batch.kinds[batch.next++];
 }

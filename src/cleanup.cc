@@ -118,8 +118,8 @@ class need_marking {
       for (std::int32_t w = state.first_waiter; w != no_waiter; w = waiters_[w].next)
         treat_one_assert(waiters_[w].assertion);
       ident clock = state.clock;
-      if (auto found = definitions_->find(name); found != definitions_->end())
-        pending_.push_back(found->second);
+      if (const val_exp* const* found = definitions_->find(name))
+        pending_.push_back(*found);
       if (clock == nullptr) return;
       name = clock->text();
     }

@@ -22,8 +22,10 @@ int simplified_count = 0;
 // The memos of one node: the variables and the expressions already
 // simplified. Their storage serves node after node, emptied in between.
 struct memo_tables {
-  // Null while the variable's definition is being simplified.
-  flat_map<std::string_view, const val_exp*, short_text_hash> var2simp;
+  // By the variable's entry in the node's definitions, which stays where it
+  // is while the node is simplified; null while the definition is being
+  // simplified.
+  flat_map<const val_exp* const*, const val_exp*> var2simp;
   // By structural number of the expression simplified.
   std::vector<const val_exp*> exp2simp;
   structural_ids identity;
@@ -83,23 +85,27 @@ class simplifier {
 
  private:
   bool is_undefined_var(const val_exp* e) const {
-    return e->kind() == nat_ident && !var2def_.contains(e->name()->text());
+    return e->kind() == nat_ident && var2def_.find(e->name()->text()) == nullptr;
   }
 
   // A variable met again while its own definition is being simplified stands
   // in an instantaneous cycle, which no rewriting would ever leave.
   const val_exp* simplify_var_def(std::string_view var) {
-    auto [known, fresh] = var2simp_.try_emplace(var, nullptr);
+    const val_exp* const* definition = var2def_.find(var);
+    if (definition == nullptr) throw Global_error{"no definition for" + std::string(var)};
+    return simplify_var_def(var, definition);
+  }
+
+  // The same, for the variable's entry in the definitions.
+  const val_exp* simplify_var_def(std::string_view var, const val_exp* const* definition) {
+    auto [known, fresh] = var2simp_.try_emplace(definition, nullptr);
     if (!fresh) {
       if (*known != nullptr) return *known;
       throw Global_error{"cyclic definition of variable " + std::string(var)};
     }
     verbose::printf(2, "\rsimp var %4d", ++simplified_count);
-    auto definition = var2def_.find(var);
-    if (definition == var2def_.end())
-      throw Global_error{"no definition for" + std::string(var)};
-    const val_exp* simplified = simplify_exp(definition->second);
-    *var2simp_.find(var) = simplified;
+    const val_exp* simplified = simplify_exp(*definition);
+    *var2simp_.find(definition) = simplified;
     return simplified;
   }
 
@@ -132,8 +138,9 @@ class simplifier {
   // a constant, a value or another variable, never a whole expression.
   const val_exp* simplify_ident(const val_exp* e) {
     std::string_view var = e->name()->text();
-    if (!var2def_.contains(var)) return e;
-    const val_exp* definition = simplify_var_def(var);
+    const val_exp* const* entry = var2def_.find(var);
+    if (entry == nullptr) return e;
+    const val_exp* definition = simplify_var_def(var, entry);
     return definition->ops().empty() ? definition : e;
   }
 
@@ -160,7 +167,7 @@ class simplifier {
   }
 
   def_table var2def_;
-  flat_map<std::string_view, const val_exp*, short_text_hash>& var2simp_;
+  flat_map<const val_exp* const*, const val_exp*>& var2simp_;
   std::vector<const val_exp*>& exp2simp_;
   structural_ids& identity_;
 };
