@@ -7,6 +7,7 @@
 
 const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
                                       const lexeme& last) {
+  if (fresh->kind() == nat_call) calls_.push_back(fresh->name());
   // Past the largest number a node holds, nodes go without own place.
   if (count_ >= val_exp::max_place_id) return fresh;
   auto distance = static_cast<std::uint32_t>(std::clamp(last.line - first.line, 0, 255));

@@ -48,6 +48,9 @@ class reading_places {
   /// The stretch of the node's own tokens; line 0 when none was recorded.
   text_span own_tokens(const val_exp* e) const;
 
+  /// The names of the operators called, one a call, in the order read.
+  std::span<const ident> calls() const { return calls_; }
+
   void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
   /// The repeated declarations, in the order read.
   std::span<const repeated_declaration> repeats() const { return repeats_; }
@@ -65,6 +68,7 @@ class reading_places {
   std::vector<std::unique_ptr<packed_tokens[]>> blocks_;
   std::uint32_t count_ = 0;
   std::vector<repeated_declaration> repeats_;
+  std::vector<ident> calls_;
 };
 
 /// The stretch of a name, literal or annotation from where it was read; line

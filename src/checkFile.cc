@@ -5,7 +5,6 @@
 
 #include <optional>
 
-#include "checkCalls.h"
 #include "checkDiag.h"
 #include "checkNode.h"
 #include "checkPackage.h"
@@ -96,7 +95,7 @@ check_counts check_file(const input_channel& input, const std::string& shown_nam
   check_scope scope{pack, places, found};
   std::unique_ptr<env> environment = check_package(scope);
   found.hold();
-  gather_called(pack, scope.called);
+  for (ident called : places.calls()) scope.called.try_emplace(called->text(), true);
   for_each_node(pack, [&](const node_def& node) {
     if (!check_node(scope, *environment, node, settings.unused_warnings))
       warn_interface_change(scope, node);

@@ -7,7 +7,6 @@
 #include <string_view>
 #include <vector>
 
-#include "checkCalls.h"
 #include "checkDiag.h"
 #include "flat_map.h"
 #include "xzoPlaces.h"
@@ -62,8 +61,9 @@ struct check_scope {
   std::vector<ident> type_names{};
   /// The declared types, resolved (the unknown type for a type in error).
   flat_map<std::string_view, const type_eff*, short_text_hash> declared_types{};
-  /// The names of the operators called somewhere.
-  called_set called{};
+  /// The names of the operators called somewhere in the text read, known
+  /// before any node is checked.
+  flat_map<std::string_view, bool, short_text_hash> called{};
 
   /// The name's declaration in scope, the node's flows first; null if none.
   declared_name* find(std::string_view name) {
