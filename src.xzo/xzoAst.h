@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -447,6 +448,10 @@ def_table make_def_table(const node_def& node);
 std::int64_t int_of_zoint(std::string_view text);
 double float_of_zoreal(std::string_view text);
 std::string zoint_of_int(std::int64_t value);
+/// The value of an integer literal whose text is the one its value prints
+/// as (no sign but "-", no leading zero, not the smallest integer), or
+/// nothing.
+std::optional<std::int64_t> value_of_shortest_zoint(std::string_view text);
 std::string zoreal_of_float(double value);
 /// Whether `zoreal_of_float` gives a text for the value.
 bool has_zoreal(double value);

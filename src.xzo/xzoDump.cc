@@ -130,7 +130,7 @@ void dump_input_list(const env& environment, std::span<const input_flow> inputs)
   }
 }
 
-void dump_pack(const package& pack) {
+void dump_pack(const package& pack, const node_rendering& rendering) {
   std::unique_ptr<env> package_env = get_env(pack);
   std::unique_ptr<env> node_env;  // one storage for every node in turn
   for (const def_item& item : pack.items) {
@@ -144,8 +144,9 @@ void dump_pack(const package& pack) {
         if (op.kind == func_oper) {
           dump_func_def(*package_env, *op.func);
         } else {
-          renew_node_env(node_env, *package_env, *op.node);
-          dump_node_def(*node_env, *op.node);
+          const node_def& node = rendering ? rendering(*op.node) : *op.node;
+          renew_node_env(node_env, *package_env, node);
+          dump_node_def(*node_env, node);
         }
         break;
       }

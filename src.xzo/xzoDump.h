@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -36,9 +37,14 @@ class text_sink {
 /// `string_of_simple_exp` redirects it for a while.
 extern text_sink out_fn;
 
-/// Prints every declaration of the package in source order; fails with the
-/// first declaration error of typing or the first printing failure.
-void dump_pack(const package& pack);
+/// What a node is printed as: a node that stands for it, valid until the
+/// next call.
+using node_rendering = std::function<const node_def&(const node_def& node)>;
+
+/// Prints every declaration of the package in source order, each node as
+/// `rendering` gives it when there is one; fails with the first declaration
+/// error of typing or the first printing failure.
+void dump_pack(const package& pack, const node_rendering& rendering = nullptr);
 
 /// Prints a node declaration, its body included; fails as `dump_val_exp`.
 void dump_node_def(const env& environment, const node_def& node);

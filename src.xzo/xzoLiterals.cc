@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "errors.h"
@@ -81,6 +82,17 @@ double float_of_zoreal(std::string_view text) {
 std::string zoint_of_int(std::int64_t value) {
   char text[24];
   return {text, std::to_chars(text, text + sizeof text, value).ptr};
+}
+
+std::optional<std::int64_t> value_of_shortest_zoint(std::string_view text) {
+  std::string_view digits = text.substr(text.starts_with('-') ? 1 : 0);
+  if (digits.empty() || (digits[0] == '0' && text.size() > 1)) return std::nullopt;
+  std::int64_t value = 0;
+  const char* end = text.data() + text.size();
+  auto [stop, failure] = std::from_chars(text.data(), end, value);
+  if (failure != std::errc() || stop != end) return std::nullopt;
+  if (value == std::numeric_limits<std::int64_t>::min()) return std::nullopt;
+  return value;
 }
 
 namespace {

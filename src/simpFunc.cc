@@ -307,9 +307,17 @@ constexpr rule_table rules = make_rule_table();
 
 }  // namespace
 
+bool prints_as(const val_exp* simplified, const val_exp* original) {
+  if (simplified == original) return true;
+  if (original->kind() != nat_iconst || simplified->kind() != nat_ival) return false;
+  std::optional<std::int64_t> value = value_of_shortest_zoint(original->name()->text());
+  return value && *value == simplified->ival();
+}
+
 const val_exp* fold_context::rebuilt(exp_kind op, operand_span ops) const {
   if (original != nullptr && original->kind() == op &&
-      std::equal(ops.begin(), ops.end(), original->ops().begin(), original->ops().end()))
+      std::equal(ops.begin(), ops.end(), original->ops().begin(), original->ops().end(),
+                 prints_as))
     return original;
   return make_val_exp(op, ops);
 }

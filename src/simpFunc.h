@@ -33,6 +33,11 @@ using simp_rule = const val_exp* (*)(operand_span ops, const fold_context& conte
 /// kind with a payload among them).
 simp_rule simp_table(exp_kind op);
 
+/// Whether the simplified operand prints as the original one does: it is
+/// the original, or the value of an integer literal written in its shortest
+/// text. An expression whose operands all print as before is kept as read.
+bool prints_as(const val_exp* simplified, const val_exp* original);
+
 /// The real value as an expression.
 const val_exp* real_value(double x);
 

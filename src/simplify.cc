@@ -77,10 +77,10 @@ class simplifier {
     add_exp2simp(a, true_exp);
   }
 
-  def simplify_def(const def& equation) {
+  const val_exp* simplify_right_side(const def& equation) {
     if (equation.lefts.size() == 1 && equation.lefts[0]->kind == left_id)
-      return {equation.lefts, simplify_var_def(equation.lefts[0]->name->text())};
-    return {equation.lefts, simplify_exp(equation.exp)};
+      return simplify_var_def(equation.lefts[0]->name->text());
+    return simplify_exp(equation.exp);
   }
 
  private:
@@ -150,7 +150,7 @@ class simplifier {
     bool unchanged = true;
     for (std::size_t i = 0; i < ops.size(); ++i) {
       simplified[i] = simplify_exp(ops[i], identity_.operand_ids(id)[i]);
-      unchanged = unchanged && simplified[i] == ops[i];
+      unchanged = unchanged && prints_as(simplified[i], ops[i]);
     }
     if (simp_rule rule = simp_table(e->kind()))
       return rule(simplified.all(), fold_context{identity_, e});
@@ -176,16 +176,23 @@ class simplifier {
 
 namespace {
 
+// A right side that the simplification changed, and its equation's position.
+struct rewritten_def {
+  std::size_t position;
+  const val_exp* exp;
+};
+
 // Fails as the writer would on the first real value of the equations that it
 // cannot print, so that -simp fails before printing anything. Only the values
-// the rules made unprintable are looked for, each shared tree walked once.
-void check_printable(std::span<const def> defs) {
+// the rules made unprintable are looked for, each shared tree walked once;
+// they lie in the right sides that changed.
+void check_printable(std::span<const rewritten_def> changes) {
   std::span<const val_exp* const> suspects = unprintable_reals();
   if (suspects.empty()) return;
   std::unordered_set<const val_exp*> wanted(suspects.begin(), suspects.end());
   std::unordered_set<const val_exp*> seen;
   std::vector<const val_exp*> pending;
-  for (const def& equation : defs) pending.push_back(equation.exp);
+  for (const rewritten_def& change : changes) pending.push_back(change.exp);
   while (!pending.empty()) {
     const val_exp* e = pending.back();
     pending.pop_back();
@@ -195,30 +202,51 @@ void check_printable(std::span<const def> defs) {
   }
 }
 
-}  // namespace
-
-const node_def* simplify_node(const node_def& node) {
+// The node's right sides that the simplification changed, in the order of
+// the equations, in the run's arena: most right sides print as they were
+// read, and only the others are kept until the package is printed.
+std::span<const rewritten_def> simplify_defs(const node_def& node) {
+  static std::vector<rewritten_def> changes;  // storage for node after node
+  changes.clear();
   forget_unprintable_reals();
   simplifier context(node, node_memos);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
-  std::vector<def> defs;
-  defs.reserve(node.defs.size());
-  for (const def& equation : node.defs) defs.push_back(context.simplify_def(equation));
+  for (std::size_t i = 0; i < node.defs.size(); ++i) {
+    const val_exp* simplified = context.simplify_right_side(node.defs[i]);
+    if (simplified != node.defs[i].exp) changes.push_back({i, simplified});
+  }
+  check_printable(changes);
+  return run_arena().copy(std::span<const rewritten_def>(changes));
+}
+
+// The node with the changed right sides in place of those read, its
+// equations in `defs`.
+node_def rewritten(const node_def& node, std::span<const rewritten_def> changes,
+                   std::vector<def>& defs) {
+  defs.assign(node.defs.begin(), node.defs.end());
+  for (const rewritten_def& change : changes) defs[change.position].exp = change.exp;
   node_def simplified = node;
-  check_printable(defs);
-  simplified.defs = run_arena().copy(std::span<const def>(defs));
+  simplified.defs = defs;
+  return simplified;
+}
+
+}  // namespace
+
+const node_def* simplify_node(const node_def& node) {
+  std::vector<def> defs;
+  node_def simplified = rewritten(node, simplify_defs(node), defs);
+  simplified.defs = run_arena().copy(simplified.defs);
   return run_arena().make<node_def>(simplified);
 }
 
 void simplify_package(const package& pack) {
-  package simplified{pack.consts, pack.types, {}, pack.items};
-  for (const auto& [name, op] : pack.opers) {
-    if (op->kind == func_oper) {
-      simplified.opers.add(name, op);
-      continue;
-    }
-    const node_def* node = simplify_node(*op->node);
-    simplified.opers.add(name, run_arena().make<oper>(oper{node_oper, nullptr, node}));
-  }
-  dump_pack(simplified);
+  flat_map<const node_def*, std::span<const rewritten_def>> changes;
+  for (const auto& [name, op] : pack.opers)
+    if (op->kind == node_oper) changes.try_emplace(op->node, simplify_defs(*op->node));
+  std::vector<def> defs;  // the equations of the node being printed
+  node_def shown;
+  dump_pack(pack, [&](const node_def& node) -> const node_def& {
+    shown = rewritten(node, *changes.find(&node), defs);
+    return shown;
+  });
 }

@@ -45,14 +45,21 @@ bool payload_is_text(exp_kind kind) {
 // fast as it is found, and the numbers of shared subtrees are computed once.
 std::uint32_t structural_ids::id_of(const val_exp* e) {
   std::span<const val_exp* const> ops = e->ops();
-  if (ops.empty()) return intern(e, payload_key(e), {});
+  if (ops.empty()) return leaf_id(e);
   if (const std::uint32_t* known = numbered_.find(e)) return *known;
   stack_room::check();
   small_buffer<std::uint32_t> operands(ops.size());
   for (std::size_t i = 0; i < ops.size(); ++i) operands[i] = id_of(ops[i]);
-  std::uint32_t number = intern(e, payload_key(e), operands.all());
+  std::uint32_t number = intern(e, e->kind(), payload_key(e), operands.all());
   numbered_.try_emplace(e, number);
   return number;
+}
+
+std::uint32_t structural_ids::leaf_id(const val_exp* e) {
+  if (e->kind() == nat_iconst)
+    if (std::optional<std::int64_t> value = value_of_shortest_zoint(e->name()->text()))
+      return intern(e, nat_ival, static_cast<std::uint64_t>(*value), {});
+  return intern(e, e->kind(), payload_key(e), {});
 }
 
 // Slots far more than the structures needed are given back, so that
@@ -86,25 +93,25 @@ std::uint64_t structural_ids::payload_key(const val_exp* e) {
   }
 }
 
-bool structural_ids::same_shape(const shape& known, const val_exp* e,
+bool structural_ids::same_shape(const shape& known, const val_exp* e, exp_kind kind,
                                 std::uint64_t payload,
                                 std::span<const std::uint32_t> operands) const {
   const val_exp* example = known.example;
-  if (example->kind() != e->kind() || known.payload != payload ||
+  if (known.kind != kind || known.payload != payload ||
       example->ops().size() != operands.size())
     return false;
   if (!std::equal(operands.begin(), operands.end(),
                   operand_numbers_.begin() + known.operands_at))
     return false;
-  if (payload_is_text(e->kind())) return example->name()->text() == e->name()->text();
-  if (e->kind() == nat_struct) return same_cons(example->cons(), e->cons());
+  if (payload_is_text(kind)) return example->name()->text() == e->name()->text();
+  if (kind == nat_struct) return same_cons(example->cons(), e->cons());
   return true;
 }
 
-std::uint32_t structural_ids::intern(const val_exp* e, std::uint64_t payload,
+std::uint32_t structural_ids::intern(const val_exp* e, exp_kind kind, std::uint64_t payload,
                                      std::span<const std::uint32_t> operands) {
   if (2 * (shapes_.size() + 1) > slots_.size()) grow();
-  std::uint64_t full_hash = mix(mix(0xcbf29ce484222325ull, e->kind()), payload);
+  std::uint64_t full_hash = mix(mix(0xcbf29ce484222325ull, kind), payload);
   for (std::uint32_t operand : operands) full_hash = mix(full_hash, operand);
   auto hash = static_cast<std::uint32_t>(full_hash ^ (full_hash >> 32));
   std::size_t mask = slots_.size() - 1;
@@ -112,11 +119,11 @@ std::uint32_t structural_ids::intern(const val_exp* e, std::uint64_t payload,
   for (; slots_[at].number != 0; at = (at + 1) & mask) {
     const slot& candidate = slots_[at];
     if (candidate.hash == hash &&
-        same_shape(shapes_[candidate.number - 1], e, payload, operands))
+        same_shape(shapes_[candidate.number - 1], e, kind, payload, operands))
       return candidate.number - 1;
   }
   shapes_.push_back(
-      {e, payload, static_cast<std::uint32_t>(operand_numbers_.size()), hash});
+      {e, payload, static_cast<std::uint32_t>(operand_numbers_.size()), hash, kind});
   operand_numbers_.insert(operand_numbers_.end(), operands.begin(), operands.end());
   slots_[at] = {hash, static_cast<std::uint32_t>(shapes_.size())};
   return static_cast<std::uint32_t>(shapes_.size() - 1);

@@ -24,7 +24,8 @@ class structural_ids {
   }
 
   /// Whether the two expressions are structurally equal. Names and literal
-  /// texts compare by text, numbers by value (0.0 equals -0.0).
+  /// texts compare by text, numbers by value (0.0 equals -0.0); an integer
+  /// literal in its shortest text equals its value, which prints alike.
   bool same(const val_exp* a, const val_exp* b) { return a == b || id_of(a) == id_of(b); }
 
   /// How many distinct structures have been numbered.
@@ -41,16 +42,18 @@ class structural_ids {
     std::uint64_t payload;
     std::uint32_t operands_at;
     std::uint32_t hash;
+    exp_kind kind;  // the example's, or nat_ival for a literal keyed by value
   };
   struct slot {
     std::uint32_t hash = 0;
     std::uint32_t number = 0;  // shape number plus one, 0 for a free slot
   };
 
+  std::uint32_t leaf_id(const val_exp* e);
   std::uint64_t payload_key(const val_exp* e);
-  bool same_shape(const shape& known, const val_exp* e, std::uint64_t payload,
+  bool same_shape(const shape& known, const val_exp* e, exp_kind kind, std::uint64_t payload,
                   std::span<const std::uint32_t> operands) const;
-  std::uint32_t intern(const val_exp* e, std::uint64_t payload,
+  std::uint32_t intern(const val_exp* e, exp_kind kind, std::uint64_t payload,
                        std::span<const std::uint32_t> operands);
   void grow();
 

@@ -114,6 +114,14 @@ TEST(SimpRules, IntegerArithmeticWrapsAndTruncates) {
                    {"-(-(-i))", "-(i)"}});
 }
 
+// An expression whose only change is that its literals became their values
+// is kept as read, and still equals the same expression rebuilt.
+TEST(SimpRules, ExpressionsKeptAsReadEqualTheirRebuiltForms) {
+  EXPECT_EQ(simplified("y = i; x = (i + 3) = (y + 3); z = if a then y + 3 else i + 3;"),
+            "i\ntrue\n(i + 3)\n");
+  expect_rewrites({{"i + 007", "(i + 7)"}, {"(i + 0) * 2", "(i * 2)"}});
+}
+
 TEST(SimpRules, RealArithmeticKeepsItsIdentitiesOnly) {
   expect_rewrites({{"1.5 + 2.5", "(1.500000E+00 + 2.500000E+00)"},
                    {"2.0 * 3.0", "(2.000000E+00 * 3.000000E+00)"},
