@@ -62,7 +62,4 @@ void arena::rewind(const mark& to) {
   packed_ = {to.packed_next, to.packed_limit};
 }
 
-arena& run_arena() {
-  static arena the_arena;
-  return the_arena;
-}
+constinit arena the_run_arena;

@@ -107,4 +107,7 @@ class arena {
 void ask_for_huge_pages(void* block, std::size_t length);
 
 /// The arena of the run: every tree of the program is allocated from it.
-arena& run_arena();
+/// Constant-initialized, so that it is there before any other object of the
+/// program is made, and reached without a guard on every allocation.
+extern constinit arena the_run_arena;
+inline arena& run_arena() { return the_run_arena; }
