@@ -76,16 +76,24 @@ const val_exp* rule(operand_span ops, const fold_context& context) {
   return context.rebuilt(op, ops);
 }
 
+// The operand of an operand, which may come from an expression kept as read:
+// a literal there is given as its value, as every operand simplified is.
+const val_exp* inner_operand(const val_exp* a) {
+  const val_exp* inner = a->op(0);
+  if (is(inner, nat_iconst)) return int_value(int_of_zoint(inner->name()->text()));
+  return inner;
+}
+
 const val_exp* not_cases(const val_exp* a) {
   if (is(a, nat_true)) return false_exp;
   if (is(a, nat_false)) return true_exp;
-  if (is(a, nat_not)) return a->op(0);
+  if (is(a, nat_not)) return inner_operand(a);
   return nullptr;
 }
 
 const val_exp* uminus_cases(const val_exp* a) {
   switch (a->kind()) {
-    case nat_uminus: return a->op(0);
+    case nat_uminus: return inner_operand(a);
     case nat_iconst: return int_value(wrapping_negation(int_of_zoint(a->name()->text())));
     case nat_rconst: return real_value(-float_of_zoreal(a->name()->text()));
     case nat_ival: return int_value(wrapping_negation(a->ival()));

@@ -119,7 +119,10 @@ TEST(SimpRules, IntegerArithmeticWrapsAndTruncates) {
 TEST(SimpRules, ExpressionsKeptAsReadEqualTheirRebuiltForms) {
   EXPECT_EQ(simplified("y = i; x = (i + 3) = (y + 3); z = if a then y + 3 else i + 3;"),
             "i\ntrue\n(i + 3)\n");
-  expect_rewrites({{"i + 007", "(i + 7)"}, {"(i + 0) * 2", "(i * 2)"}});
+  expect_rewrites({{"i + 007", "(i + 7)"},
+                   {"(i + 0) * 2", "(i * 2)"},
+                   {"(not not 3) + 1", "4"},
+                   {"-(not not 3)", "-3"}});
 }
 
 TEST(SimpRules, RealArithmeticKeepsItsIdentitiesOnly) {
