@@ -43,9 +43,11 @@ constexpr const char* harness = "harness_check";
 }
 
 // The output of the mode on the text, which the mode must accept: the text
-// is the program, or for `readable` an output printed from it.
-std::string output_of(std::initializer_list<const char*> options, std::string_view text,
-                      std::string_view failure = "a mode rejects the program") {
+// is the program, or for `readable` an output printed from it. The output
+// stays valid for the whole program's check.
+std::string_view output_of(std::initializer_list<const char*> options,
+                           std::string_view text,
+                           std::string_view failure = "a mode rejects the program") {
   fuzz_run::outcome result =
       fuzz_run::run(std::span(options.begin(), options.size()), text);
   if (result.status != 0) {
@@ -54,12 +56,12 @@ std::string output_of(std::initializer_list<const char*> options, std::string_vi
     for (const char* option : options) (what += ' ') += option;
     finding(what, text, result.err);
   }
-  return std::string(result.out);
+  return result.out;
 }
 
 // The output of the mode on a printed text, which must read back.
-std::string output_again(std::initializer_list<const char*> options,
-                         std::string_view text) {
+std::string_view output_again(std::initializer_list<const char*> options,
+                              std::string_view text) {
   return output_of(options, text, "readable");
 }
 
@@ -96,30 +98,31 @@ void check_program(const std::string& program,
   output_of({"-tparse"}, program);
   output_of({"-vv", "-k2quelm", harness}, program);
 
-  std::string printed = output_of({}, program);
+  std::string_view printed = output_of({}, program);
   if (program_text::readable(printed))
     check_same("reprint", printed, output_again({}, printed));
 
   for (const std::string& name : node_names) {
-    std::string flat = output_of({"-flat", name.c_str()}, program);
+    std::string_view flat = output_of({"-flat", name.c_str()}, program);
     if (program_text::readable(flat))
       check_same("flat " + name, flat, output_again({"-flat", name.c_str()}, flat));
   }
 
   std::string declarations = program_text::without_nodes(printed);
-  std::string cleaned = output_of({"-clean"}, program);
-  check_same("clean", cleaned, output_again({"-clean"}, declarations + cleaned));
-  std::string all_cleaned = output_of({"-cleanall"}, program);
+  std::string_view cleaned = output_of({"-clean"}, program);
+  check_same("clean", cleaned,
+             output_again({"-clean"}, declarations + std::string(cleaned)));
+  std::string_view all_cleaned = output_of({"-cleanall"}, program);
   check_same("cleanall", all_cleaned,
-             output_again({"-cleanall"}, declarations + all_cleaned));
+             output_again({"-cleanall"}, declarations + std::string(all_cleaned)));
   check_cleanall(printed, cleaned, all_cleaned);
 
-  std::string simplified = output_of({"-simp"}, program);
+  std::string_view simplified = output_of({"-simp"}, program);
   check_same("interface", program_text::outside_bodies(printed),
              program_text::outside_bodies(simplified));
   if (program_text::readable(simplified)) output_again({"-simp"}, simplified);
 
-  std::string with_harness = output_of({"-k2quelm", harness}, program);
+  std::string_view with_harness = output_of({"-k2quelm", harness}, program);
   check_readable(with_harness);
   std::string_view first = program_text::first_node(with_harness);
   if (!first.starts_with(std::string("node ") + harness + " (") ||
