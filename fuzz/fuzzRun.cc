@@ -115,14 +115,16 @@ void on_work_thread(void (*given)(void*), void* context) {
   pthread_mutex_unlock(&lock);
 }
 
-outcome run(std::span<const char* const> options, std::string_view input,
-            program_entry program) {
-  use_input(input);
+namespace {
+
+// Runs the entry with those options after `reset`, the streams captured.
+outcome run_captured(std::span<const char* const> options, program_entry program,
+                     void (*reset)()) {
   arguments.assign({"za2vu"});
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(nullptr);
 
-  reset_run_state();
+  reset();
   error_bytes.clear();
   FILE* process_stderr = stderr;
   stderr = error_file;
@@ -138,6 +140,18 @@ outcome run(std::span<const char* const> options, std::string_view input,
   return {given,
           {output_map + start, static_cast<std::size_t>(output_end - start)},
           error_bytes};
+}
+
+}  // namespace
+
+outcome run(std::span<const char* const> options, std::string_view input,
+            program_entry program) {
+  use_input(input);
+  return run_captured(options, program, reset_run_state);
+}
+
+outcome run_on_read(std::span<const char* const> options) {
+  return run_captured(options, run_on_package_read, reset_run_settings);
 }
 
 }  // namespace fuzz_run

@@ -46,4 +46,9 @@ using program_entry = int (*)(int argc, const char* const* argv);
 outcome run(std::span<const char* const> options, std::string_view input,
             program_entry program = run_on_this_thread);
 
+/// On the work thread: runs za2vu with those options on the package that the
+/// last run read, after bringing back the settings only: the modes that follow
+/// one reading of a text share it (a run of -k2quelm adds its node to it).
+outcome run_on_read(std::span<const char* const> options);
+
 }  // namespace fuzz_run
