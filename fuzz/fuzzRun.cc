@@ -17,12 +17,23 @@ namespace fuzz_run {
 
 namespace {
 
+// Standard input: a memory file holding the text of the last run, rewritten
+// only when the next run reads another text.
 int input_fd = -1;
+std::string input_text;
+bool input_written = false;
+
+// Standard output: a memory file mapped in the process, whose writes are read
+// in place. The runs of one job write one after the other from offset 0, so
+// that every output of the job stays valid until the next job.
 int output_fd = -1;
 bool keeping_output = false;
-std::string output_bytes;
-// The program's standard error stream: a memory file kept from run to run,
-// so that no run takes fresh memory for it.
+constexpr std::size_t output_room = std::size_t{1} << 30;
+const char* output_map = nullptr;
+off_t output_end = 0;
+
+// The program's standard error stream: a stream of the C library whose
+// writes append to `error_bytes`, without a system call.
 FILE* error_file = nullptr;
 std::string error_bytes;
 std::vector<const char*> arguments;
@@ -48,15 +59,36 @@ void check(bool done) {
   if (!done) std::abort();
 }
 
+ssize_t append_error(void*, const char* bytes, std::size_t size) {
+  error_bytes.append(bytes, size);
+  return static_cast<ssize_t>(size);
+}
+
+void use_input(std::string_view input) {
+  if (!input_written || input != input_text) {
+    check(pwrite(input_fd, input.data(), input.size(), 0) ==
+              static_cast<ssize_t>(input.size()) &&
+          ftruncate(input_fd, static_cast<off_t>(input.size())) == 0);
+    input_text = input;
+    input_written = true;
+  }
+  check(lseek(input_fd, 0, SEEK_SET) == 0);
+}
+
 }  // namespace
 
 void start(bool keep_output) {
   keeping_output = keep_output;
   input_fd = memfd_create("zo-input", 0);
   output_fd = keep_output ? memfd_create("zo-output", 0) : open("/dev/null", O_WRONLY);
-  int error_fd = memfd_create("zo-error", 0);
-  check(input_fd >= 0 && output_fd >= 0 && error_fd >= 0);
-  error_file = fdopen(error_fd, "w");
+  check(input_fd >= 0 && output_fd >= 0);
+  if (keep_output) {
+    check(ftruncate(output_fd, static_cast<off_t>(output_room)) == 0);
+    void* mapped = mmap(nullptr, output_room, PROT_READ, MAP_SHARED, output_fd, 0);
+    check(mapped != MAP_FAILED);
+    output_map = static_cast<const char*>(mapped);
+  }
+  error_file = fopencookie(nullptr, "w", {nullptr, append_error, nullptr, nullptr});
   check(error_file != nullptr);
   check(dup2(input_fd, STDIN_FILENO) == STDIN_FILENO &&
         dup2(output_fd, STDOUT_FILENO) == STDOUT_FILENO);
@@ -71,6 +103,10 @@ void start(bool keep_output) {
 }
 
 void on_work_thread(void (*given)(void*), void* context) {
+  if (keeping_output && output_end != 0) {
+    check(lseek(output_fd, 0, SEEK_SET) == 0);
+    output_end = 0;
+  }
   pthread_mutex_lock(&lock);
   job = given;
   job_context = context;
@@ -79,40 +115,43 @@ void on_work_thread(void (*given)(void*), void* context) {
   pthread_mutex_unlock(&lock);
 }
 
-outcome run(std::span<const char* const> options, std::string_view input,
-            program_entry program) {
-  // The files keep their pages from run to run: the input is cut to its
-  // length, and the output is as long as the offset its writes reach.
-  check(pwrite(input_fd, input.data(), input.size(), 0) ==
-            static_cast<ssize_t>(input.size()) &&
-        ftruncate(input_fd, static_cast<off_t>(input.size())) == 0 &&
-        lseek(input_fd, 0, SEEK_SET) == 0);
-  if (keeping_output) check(lseek(output_fd, 0, SEEK_SET) == 0);
+namespace {
+
+// Runs the entry with those options after `reset`, the streams captured.
+outcome run_captured(std::span<const char* const> options, program_entry program,
+                     void (*reset)()) {
   arguments.assign({"za2vu"});
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(nullptr);
 
-  reset_run_state();
-  check(std::fseek(error_file, 0, SEEK_SET) == 0);
+  reset();
+  error_bytes.clear();
   FILE* process_stderr = stderr;
   stderr = error_file;
   int given = program(static_cast<int>(arguments.size() - 1), arguments.data());
   stderr = process_stderr;
   check(std::fflush(error_file) == 0);
-  long error_length = std::ftell(error_file);
-  check(error_length >= 0);
-  error_bytes.resize(static_cast<std::size_t>(error_length));
-  check(pread(fileno(error_file), error_bytes.data(), error_bytes.size(), 0) ==
-        static_cast<ssize_t>(error_length));
 
-  output_bytes.clear();
-  if (keeping_output) {
-    off_t written = lseek(output_fd, 0, SEEK_CUR);
-    check(written >= 0);
-    output_bytes.resize(static_cast<std::size_t>(written));
-    check(pread(output_fd, output_bytes.data(), output_bytes.size(), 0) == written);
-  }
-  return {given, output_bytes, error_bytes};
+  if (!keeping_output) return {given, {}, error_bytes};
+  off_t start = output_end;
+  output_end = lseek(output_fd, 0, SEEK_CUR);
+  // The outputs of one job must fit in the mapping.
+  check(output_end >= start && static_cast<std::size_t>(output_end) <= output_room);
+  return {given,
+          {output_map + start, static_cast<std::size_t>(output_end - start)},
+          error_bytes};
+}
+
+}  // namespace
+
+outcome run(std::span<const char* const> options, std::string_view input,
+            program_entry program) {
+  use_input(input);
+  return run_captured(options, program, reset_run_state);
+}
+
+outcome run_on_read(std::span<const char* const> options) {
+  return run_captured(options, run_on_package_read, reset_run_settings);
 }
 
 }  // namespace fuzz_run

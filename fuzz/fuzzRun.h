@@ -1,9 +1,10 @@
 // Runs the program in the fuzzing process, input after input: standard input
-// is a memory file that holds the text of the run, standard output another
-// (or /dev/null), and the program's standard error stream a third one, read
-// back after each run. The runs take place on one work thread that lives as long as the
-// process, with the stack the program needs for deep inputs: a harness hands
-// it the whole work of an input at once.
+// is a memory file that holds the text of the run, standard output another,
+// mapped in the process and read in place (or /dev/null), and the program's
+// standard error stream a stream of the C library that appends to a string.
+// The runs take place on one work thread that lives as long as the process,
+// with the stack the program needs for deep inputs: a harness hands it the
+// whole work of an input at once.
 #pragma once
 
 #include <span>
@@ -13,8 +14,9 @@
 
 namespace fuzz_run {
 
-/// What one run gave: its exit status and what it wrote on each stream, valid
-/// until the next run.
+/// What one run gave: its exit status and what it wrote on each stream. The
+/// output stays valid until the next job is handed to the work thread, the
+/// standard error text until the next run.
 struct outcome {
   int status;
   std::string_view out;
@@ -43,5 +45,10 @@ using program_entry = int (*)(int argc, const char* const* argv);
 /// on the text, after bringing the process back to its starting state.
 outcome run(std::span<const char* const> options, std::string_view input,
             program_entry program = run_on_this_thread);
+
+/// On the work thread: runs za2vu with those options on the package that the
+/// last run read, after bringing back the settings only: the modes that follow
+/// one reading of a text share it (a run of -k2quelm adds its node to it).
+outcome run_on_read(std::span<const char* const> options);
 
 }  // namespace fuzz_run

@@ -19,6 +19,7 @@
 #include "simplify.h"
 #include "workStack.h"
 #include "xzo.h"
+#include "xzoDecls.h"
 #include "xzoDump.h"
 #include "xzoUsrOps.h"
 
@@ -40,14 +41,9 @@ struct closing_input {
   }
 };
 
-// The mode chosen by the first setting that holds, in a fixed order. Every
-// mode after -tparse works on the package read.
-void run_mode(const input_channel& input) {
-  if (main_arg::test_lex()) {
-    lexemize(input);
-    return;
-  }
-  package& pack = read(input).pack;
+// The transformation chosen by the first setting that holds, in a fixed
+// order, on the package read; none for -tlex and -tparse.
+void run_mode_on(package& pack) {
   if (main_arg::test_parse()) return;
   if (main_arg::simplify()) {
     simplify_package(pack);
@@ -74,7 +70,20 @@ void run_mode(const input_channel& input) {
   dump_pack(pack);
 }
 
-int run(int argc, const char* const* argv) {
+// The mode chosen by the settings: -tlex lists the tokens, every other mode
+// works on the package read.
+void run_mode(const input_channel& input) {
+  if (main_arg::test_lex()) {
+    lexemize(input);
+    return;
+  }
+  run_mode_on(read(input).pack);
+}
+
+// Parses the command line and runs `mode`, turning every failure that
+// reaches it into a diagnostic and an exit status.
+template <typename Mode>
+int run_guarded(int argc, const char* const* argv, Mode mode) {
   try {
     if (std::optional<int> status = main_arg::parse(argc, argv)) {
       output::flush();
@@ -83,9 +92,7 @@ int run(int argc, const char* const* argv) {
     usr_int_mode = main_arg::usr_int();
     usr_real_mode = main_arg::usr_real();
     usr_bool_mode = main_arg::usr_bool();
-    input_channel input = open_input();
-    closing_input closing{input};
-    run_mode(input);
+    mode();
     output::flush();
     return 0;
   } catch (const System_error& failure) {
@@ -114,9 +121,21 @@ int run(int argc, const char* const* argv) {
   return 1;
 }
 
+int run(int argc, const char* const* argv) {
+  return run_guarded(argc, argv, [] {
+    input_channel input = open_input();
+    closing_input closing{input};
+    run_mode(input);
+  });
+}
+
 }  // namespace
 
 int run_on_this_thread(int argc, const char* const* argv) { return run(argc, argv); }
+
+int run_on_package_read(int argc, const char* const* argv) {
+  return run_guarded(argc, argv, [] { run_mode_on(run_package()); });
+}
 
 int run_program(int argc, const char* const* argv) {
   return run_on_work_stack(run, argc, argv);

@@ -30,14 +30,18 @@ const arena::mark& start_of_runs() {
 
 }  // namespace
 
-void reset_run_state() {
+void reset_run_settings() {
   main_arg::reset();
   verbose::set(0);
   usr_int_mode = usr_real_mode = usr_bool_mode = false;
   set_cleanall(false);
   reset_simplify_progress();
-  reset_positions();
   empty_env().clear_node_part();
+}
+
+void reset_run_state() {
+  reset_run_settings();
+  reset_positions();
   run_package() = {};
   forget_texts_read();
   forget_scratch_cells();

@@ -7,3 +7,7 @@
 /// before each run, the first included. Every tree, text and position of the
 /// runs before is released.
 void reset_run_state();
+
+/// Brings back the settings and the typing state of a run, keeping what it
+/// read: for a run of another mode on the same package.
+void reset_run_settings();

@@ -283,7 +283,7 @@ const val_exp* fold_if(operand_span ops, const fold_context& context) {
 // Indexed by the kinds without payload, the only ones that can have a rule.
 using rule_table = std::array<simp_rule, nat_iconst>;
 
-constexpr rule_table make_rule_table() {
+consteval rule_table make_rule_table() {
   rule_table table{};
   table[nat_true] = rule<nat_true, fold_true>;
   table[nat_false] = rule<nat_false, fold_false>;

@@ -2,7 +2,8 @@
 # Every deep shape of bench/deep_shapes.sh at the given depth through -simp:
 # status 0, the result accepted again by -tparse, the exact folded equation
 # where it is known. Then the driver under an address-space limit that leaves
-# no room for its work stack: one diagnostic, status 2, nothing on stdout.
+# no room for its work stack, and under one that holds the stack but not the
+# trees of a large input: one diagnostic, status 2, nothing on stdout.
 # Usage: deep_inputs.sh ZA2VU DEPTH [--no-limit]
 set -euo pipefail
 za2vu=$1
@@ -47,5 +48,15 @@ if [ "${3:-}" != --no-limit ]; then
   [ ! -s "$work/out" ] || fail "under a limit: output on stdout"
   [ "$(cat "$work/err")" = "za2vu: fatal error: Out_of_memory: no room for the work stack" ] ||
     fail "under a limit: stderr $(head -c 200 "$work/err")"
+
+  # The work stack and 64 MiB more; a million constants need about 190 MiB.
+  limit=$((2 * 1024 * 1024 + 64 * 1024))
+  awk 'BEGIN { for (i = 0; i < 1000000; i++) printf "const k%d = %d;\n", i, i }' > "$work/in.zo"
+  status=0
+  (ulimit -v "$limit" && exec "$za2vu" -tparse "$work/in.zo") > "$work/out" 2> "$work/err" || status=$?
+  [ "$status" -eq 2 ] || fail "large input under a limit: status $status"
+  [ ! -s "$work/out" ] || fail "large input under a limit: output on stdout"
+  [ "$(cat "$work/err")" = "za2vu: fatal error: Out_of_memory: the input needs more memory than is available" ] ||
+    fail "large input under a limit: stderr $(head -c 200 "$work/err")"
 fi
 [ "$failed" -eq 0 ] && echo "deep inputs at depth $depth: all checks passed"

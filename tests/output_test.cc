@@ -4,8 +4,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <string>
 
+#include "checkRun.h"
 #include "errors.h"
 
 namespace {
@@ -34,6 +36,27 @@ TEST(Output, AWriteThatStandardOutputRefusesFailsWithTheSystemsReason) {
     EXPECT_EQ(failure.message, "standard output: No space left on device");
   }
   EXPECT_EQ(output::buffer_state::used, 0u);
+}
+
+// zocheck's report held in the buffer fails when it is written at the end:
+// the system's reason, and status 2.
+TEST(Output, ACheckerWhoseReportStandardOutputRefusesEndsWithStatus2) {
+  std::string path = testing::TempDir() + "refused_report.zo";
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs("node N (b : bool) returns (y : bool);\nlet\n  y = c;\ntel\n", file);
+  std::fclose(file);
+  const char* arguments[] = {"zocheck", path.c_str()};
+  testing::internal::CaptureStderr();
+  int status = 0;
+  {
+    full_standard_output full;
+    status = run_check(2, arguments);
+  }
+  EXPECT_EQ(status, 2);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            "zocheck: standard output: No space left on device\n");
+  std::remove(path.c_str());
 }
 
 }  // namespace

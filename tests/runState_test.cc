@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "arena.h"
 #include "driver.h"
@@ -11,6 +13,7 @@
 #include "scratch_list.h"
 #include "verbose.h"
 #include "xzoDecls.h"
+#include "zoGenerator.h"
 
 namespace {
 
@@ -88,6 +91,62 @@ TEST(ResetRunState, LetsTheProgramRunAgainOnTheCallingThread) {
   for (int run = 0; run < 2; ++run) {
     reset_run_state();
     EXPECT_EQ(run_on_this_thread(3, parse), 0);
+  }
+  reset_run_state();
+  std::remove(path.c_str());
+}
+
+// The modes a harness runs on one reading of a generated program print what
+// each prints reading the file itself; -k2quelm comes last, as it adds its
+// node to the package read.
+TEST(RunOnPackageRead, EveryModePrintsAsItDoesReadingTheText) {
+  std::vector<std::uint8_t> bytes;
+  for (unsigned i = 0; i < 400; ++i)
+    bytes.push_back(static_cast<std::uint8_t>(i * 37 % 251));
+  byte_choices choices(bytes);
+  generator_shape shape{.constants = 8,
+                        .functions = 3,
+                        .least_equations = 4,
+                        .more_equations = 7,
+                        .deep_shapes = true};
+  zo_generator generator(choices, shape);
+  std::string program = generator.declarations() + generator.node(0) + generator.node(1);
+  std::string path = testing::TempDir() + "one_reading.zo";
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs(program.c_str(), file);
+  std::fclose(file);
+
+  const std::vector<std::vector<const char*>> modes = {
+      {},
+      {"-flat", "P0"},
+      {"-flat", "N1"},
+      {"-clean"},
+      {"-cleanall"},
+      {"-simp"},
+      {"-usrint", "-usrreal", "-usrbool", "-simp"},
+      {"-k2quelm", "h"}};
+  std::vector<std::string> expected;
+  for (std::vector<const char*> arguments : modes) {
+    arguments.insert(arguments.begin(), "za2vu");
+    arguments.push_back(path.c_str());
+    reset_run_state();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run_on_this_thread(static_cast<int>(arguments.size()), arguments.data()),
+              0);
+    expected.push_back(testing::internal::GetCapturedStdout());
+  }
+  const char* parse[] = {"za2vu", "-tparse", path.c_str()};
+  reset_run_state();
+  ASSERT_EQ(run_on_this_thread(3, parse), 0);
+  for (std::size_t mode = 0; mode < modes.size(); ++mode) {
+    std::vector<const char*> arguments = modes[mode];
+    arguments.insert(arguments.begin(), "za2vu");
+    reset_run_settings();
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(run_on_package_read(static_cast<int>(arguments.size()), arguments.data()),
+              0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), expected[mode]) << mode;
   }
   reset_run_state();
   std::remove(path.c_str());

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <functional>
 #include <string>
 
+#include "checkRun.h"
 #include "errors.h"
 #include "flat.h"
 #include "simplify.h"
@@ -74,4 +76,22 @@ TEST_F(StackRoom, EveryDeepRecursionStopsAtTheFloorAndShallowOnesPass) {
     EXPECT_EQ(print_into_string([&] { flat_node_in_package("N", source.pack); }).failure,
               expected);
   }
+}
+
+// zocheck reports an input nesting beyond the stack as a fatal failure of the
+// run, after the file's reading, with status 2.
+TEST_F(StackRoom, TheCheckerEndsAnInputTooDeepForTheStackWithAFatalError) {
+  std::string path = testing::TempDir() + "too_deep.zo";
+  std::FILE* file = std::fopen(path.c_str(), "w");
+  ASSERT_NE(file, nullptr);
+  std::fputs("node N (b : bool) returns (y : bool);\nlet\n  y = ", file);
+  for (int level = 0; level < 100000; ++level) std::fputs("not ", file);
+  std::fputs("b;\ntel\n", file);
+  std::fclose(file);
+  const char* arguments[] = {"zocheck", path.c_str()};
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(run_check(2, arguments), 2);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(),
+            std::string("zocheck: fatal error: ") + too_deep + "\n");
+  std::remove(path.c_str());
 }
