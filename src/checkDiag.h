@@ -45,6 +45,18 @@ class diagnostics {
   }
   /// The number of errors found and not given yet.
   std::size_t pending_errors() const;
+
+  /// How many were found so far and not given yet.
+  struct mark {
+    std::size_t found;
+    std::size_t placeless;
+  };
+  mark found_so_far() const { return {found_.size(), placeless_.size()}; }
+  /// Whether a diagnostic found since the mark, or one of its notes, has no
+  /// place.
+  bool any_unplaced_since(const mark& since) const;
+  /// Forgets what was found since the mark.
+  void forget_since(const mark& since);
   /// Holds what was found so far, to be given among what is found later.
   void hold();
   /// Gives what was found since the last flush, with the held ones placed
