@@ -256,7 +256,10 @@ void read_node_again(const input_channel& channel, std::uint64_t offset,
   parse_context context{{{}, 0, static_cast<std::uint64_t>(start.column - 1), &segments},
                         entry_point::file, pack, run_positions()};
   context.places = &places;
-  run_parser(context);
+  try {
+    run_parser(context);
+  } catch (const one_node_read&) {
+  }
 }
 
 const val_exp* exp_of_channel(const input_channel& channel) {

@@ -26,7 +26,15 @@ const val_exp* reading_places::leaf(exp_kind kind, const lexeme& token,
   if (in_body_) return leaves.leaf(kind, token);
   if (count_ >= val_exp::max_place_id)
     return make_val_exp(named_nature(kind, store_add(positions, token)), {});
-  return placed(make_val_exp(named_nature(kind, leaves.name(token)), {}), token);
+  // The shared leaf's text: the shared leaf of a literal has the literal's kind.
+  return placed(make_val_exp(named_nature(kind, leaves.leaf(kind, token)->name()), {}),
+                token);
+}
+
+void reading_places::node_read(ident name, const lexeme& keyword) {
+  in_body_ = false;
+  if (stop_after_node_) throw one_node_read{};
+  starts_.try_emplace(name, {keyword.line, keyword.cstart});
 }
 
 ident reading_places::name(const lexeme& token, leaf_table& leaves,
@@ -44,12 +52,6 @@ const left* reading_places::left_id(const lexeme& token, leaf_table& leaves,
 const val_exp* reading_places::boolean(const val_exp* shared, const lexeme& token) {
   if (in_body_) return shared;
   return placed(make_val_exp(shared->kind(), {}), token);
-}
-
-bool reading_places::node_read(const node_def& node, const lexeme& keyword) {
-  in_body_ = false;
-  starts_.try_emplace(&node, {keyword.line, keyword.cstart});
-  return stop_after_node_;
 }
 
 text_span reading_places::own_tokens(const val_exp* e) const {
@@ -135,5 +137,8 @@ void read_node_again(std::string_view text, const node_start& start, package& pa
   parse_context context{{text, 0, static_cast<std::uint64_t>(start.column - 1)},
                         entry_point::file, pack, run_positions()};
   context.places = &places;
-  if (parse(context) != 0) throw Syntax_error{};
+  try {
+    if (parse(context) != 0) throw Syntax_error{};
+  } catch (const one_node_read&) {
+  }
 }

@@ -41,6 +41,9 @@ struct node_start {
   int column;
 };
 
+/// Ends the reading of one node read again, once it is read.
+struct one_node_read {};
+
 class reading_places {
  public:
   /// Whether the places inside node bodies are kept, or only where each node
@@ -70,16 +73,19 @@ class reading_places {
   /// The shared Boolean constant, or a node of its own placed at the token.
   [[gnu::cold]] const val_exp* boolean(const val_exp* shared, const lexeme& token);
 
-  /// What the reader reads from here on is a node's body, up to `node_read`.
+  /// What the reader reads from here on is a node's body, up to `node_read`:
+  /// without places, its leaves, names and lefts shared, when the bodies are.
   void body_starts() { in_body_ = share_bodies_; }
-  /// Records the node just read, whose keyword is `keyword`; says whether
-  /// the reading stops there, which it does once one node is read when the
-  /// places are to hold that node alone.
-  [[gnu::cold]] bool node_read(const node_def& node, const lexeme& keyword);
+  /// Records where the node just read, declared as `name`, starts: at
+  /// `keyword`. Fails with `one_node_read` when the places are to hold that
+  /// node alone.
+  [[gnu::cold]] void node_read(ident name, const lexeme& keyword);
   /// The places are for one node read again: reading stops after it.
   void stop_after_one_node() { stop_after_node_ = true; }
   /// Where the node starts; null for a node not recorded.
-  const node_start* start_of(const node_def& node) const { return starts_.find(&node); }
+  const node_start* start_of(const node_def& node) const {
+    return starts_.find(node.name);
+  }
   /// Whether node bodies were read without their places.
   bool bodies_shared() const { return share_bodies_; }
   /// The stretch of the node's own tokens; line 0 when none was recorded.
@@ -109,7 +115,7 @@ class reading_places {
   bool share_bodies_;
   bool in_body_ = false;
   bool stop_after_node_ = false;
-  flat_map<const node_def*, node_start> starts_;
+  flat_map<ident, node_start> starts_;
 };
 
 /// The stretch of a name, literal or annotation from where it was read; line
