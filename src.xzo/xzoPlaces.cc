@@ -7,7 +7,7 @@
 
 const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
                                       const lexeme& last) {
-  if (fresh->kind() == nat_call) calls_.push_back(fresh->name());
+  if (fresh->kind() == nat_call) called_.try_emplace(fresh->name()->text(), true);
   if (in_body_) return fresh;
   // Past the largest number a node holds, nodes go without own place.
   if (count_ >= val_exp::max_place_id) return fresh;
@@ -47,6 +47,12 @@ const left* reading_places::left_id(const lexeme& token, leaf_table& leaves,
                                     position_store& positions) {
   if (in_body_) return leaves.left_id(token);
   return left_id_of(store_add(positions, token));
+}
+
+const type_exp* reading_places::named_type(const lexeme& token, leaf_table& leaves,
+                                          position_store& positions) {
+  if (in_locals_) return leaves.named_type(leaves.name(token));
+  return make_named_type(store_add(positions, token));
 }
 
 const val_exp* reading_places::boolean(const val_exp* shared, const lexeme& token) {

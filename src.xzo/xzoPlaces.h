@@ -73,9 +73,20 @@ class reading_places {
   /// The shared Boolean constant, or a node of its own placed at the token.
   [[gnu::cold]] const val_exp* boolean(const val_exp* shared, const lexeme& token);
 
+  /// The type named by the token: one of its own, with the name's position,
+  /// unless shared.
+  [[gnu::cold]] const type_exp* named_type(const lexeme& token, leaf_table& leaves,
+                                           position_store& positions);
+
+  /// What the reader reads from here on is a node's locals: their types are
+  /// shared when the bodies are (the check of the node finds them).
+  void locals_start() { in_locals_ = share_bodies_; }
   /// What the reader reads from here on is a node's body, up to `node_read`:
   /// without places, its leaves, names and lefts shared, when the bodies are.
-  void body_starts() { in_body_ = share_bodies_; }
+  void body_starts() {
+    in_locals_ = false;
+    in_body_ = share_bodies_;
+  }
   /// Records where the node just read, declared as `name`, starts: at
   /// `keyword`. Fails with `one_node_read` when the places are to hold that
   /// node alone.
@@ -91,8 +102,9 @@ class reading_places {
   /// The stretch of the node's own tokens; line 0 when none was recorded.
   text_span own_tokens(const val_exp* e) const;
 
-  /// The names of the operators called, one a call, in the order read.
-  std::span<const ident> calls() const { return calls_; }
+  /// The names of the operators called somewhere, each once.
+  using name_set = flat_map<std::string_view, bool, short_text_hash>;
+  const name_set& called() const { return called_; }
 
   void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
   /// The repeated declarations, in the order read.
@@ -111,8 +123,9 @@ class reading_places {
   std::vector<std::unique_ptr<packed_tokens[]>> blocks_;
   std::uint32_t count_ = 0;
   std::vector<repeated_declaration> repeats_;
-  std::vector<ident> calls_;
+  name_set called_;
   bool share_bodies_;
+  bool in_locals_ = false;
   bool in_body_ = false;
   bool stop_after_node_ = false;
   flat_map<ident, node_start> starts_;
