@@ -7,7 +7,8 @@
 
 const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
                                       const lexeme& last) {
-  if (fresh->kind() == nat_call) called_.try_emplace(fresh->name()->text(), true);
+  if (fresh->kind() == nat_call && called_.try_emplace(fresh->name(), true).second)
+    calls_.push_back(fresh->name());
   if (in_body_) return fresh;
   // Past the largest number a node holds, nodes go without own place.
   if (count_ >= val_exp::max_place_id) return fresh;
@@ -45,7 +46,14 @@ ident reading_places::name(const lexeme& token, leaf_table& leaves,
 
 const left* reading_places::left_id(const lexeme& token, leaf_table& leaves,
                                     position_store& positions) {
-  if (in_body_) return leaves.left_id(token);
+  if (in_body_) {
+    // Found by the shared name, apart from the lefts that the reader without
+    // places finds inline.
+    ident name = leaves.name(token);
+    auto [shared, added] = shared_lefts_.try_emplace(name, nullptr);
+    if (added) *shared = left_id_of(name);
+    return *shared;
+  }
   return left_id_of(store_add(positions, token));
 }
 

@@ -102,9 +102,9 @@ class reading_places {
   /// The stretch of the node's own tokens; line 0 when none was recorded.
   text_span own_tokens(const val_exp* e) const;
 
-  /// The names of the operators called somewhere, each once.
-  using name_set = flat_map<std::string_view, bool, short_text_hash>;
-  const name_set& called() const { return called_; }
+  /// The names of the operators called, in the order read: each name text
+  /// object once, so that a name shared by the calls of a body comes once.
+  std::span<const ident> calls() const { return calls_; }
 
   void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
   /// The repeated declarations, in the order read.
@@ -123,7 +123,10 @@ class reading_places {
   std::vector<std::unique_ptr<packed_tokens[]>> blocks_;
   std::uint32_t count_ = 0;
   std::vector<repeated_declaration> repeats_;
-  name_set called_;
+  std::vector<ident> calls_;
+  flat_map<ident, bool> called_;
+  // The lefts of the bodies read without places, one a name.
+  flat_map<ident, const left*> shared_lefts_;
   bool share_bodies_;
   bool in_locals_ = false;
   bool in_body_ = false;

@@ -154,7 +154,7 @@ check_counts check_file(const input_channel& input, const std::string& shown_nam
   check_scope scope{pack, &places, found};
   std::unique_ptr<env> environment = check_package(scope);
   found.hold();
-  scope.called = places.called();
+  for (ident called : places.calls()) scope.called.try_emplace(called->text(), true);
   for_each_node(pack, [&](const node_def& node) {
     check_node_placed(scope, *environment, node, settings.unused_warnings, input, *lines);
     found.flush();

@@ -65,7 +65,7 @@ struct check_scope {
   flat_map<std::string_view, const type_eff*, short_text_hash> declared_types{};
   /// The names of the operators called somewhere in the text read, known
   /// before any node is checked.
-  reading_places::name_set called{};
+  flat_map<std::string_view, bool, short_text_hash> called{};
 
   /// The name's declaration in scope, the node's flows first; null if none.
   declared_name* find(std::string_view name) {
