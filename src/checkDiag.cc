@@ -69,6 +69,7 @@ void diagnostics::finish() {
 
 diagnostic& diagnostics::add(const text_span& place, severity level, const char* code,
                              std::string message) {
+  if (place.line == 0 && stop_at_unplaced_) throw place_wanted{};
   std::vector<diagnostic>& kept = place.line == 0 ? placeless_ : found_;
   return kept.emplace_back(diagnostic{place, level, code, std::move(message), {}});
 }

@@ -96,16 +96,30 @@ const node_def* node_read_again(const input_channel& input, source_lines& lines,
   return read.node;
 }
 
-// A node is checked on the body read without places; when a diagnostic
-// wants a place there, the node is read again with them and checked again in
-// place of that first check. The node read again goes with its check.
+// A node is checked on the body read without places, up to the first
+// diagnostic that wants a place there; then the node is read again with them
+// and checked again in place of that first check. The node read again goes
+// with its check. A node that does not read again keeps its first check,
+// made whole.
 void check_node_placed(check_scope& scope, const env& environment, const node_def& node,
                        bool unused_warnings, const input_channel& input,
                        source_lines& lines) {
   diagnostics::mark before = scope.found.found_so_far();
-  check_whole_node(scope, environment, node, unused_warnings);
   const node_start* start = scope.places->start_of(node);
-  if (start == nullptr || !scope.found.any_unplaced_since(before)) return;
+  if (start == nullptr) {
+    check_whole_node(scope, environment, node, unused_warnings);
+    return;
+  }
+  bool stopped = false;
+  scope.found.stop_at_unplaced(true);
+  try {
+    check_whole_node(scope, environment, node, unused_warnings);
+  } catch (const place_wanted&) {
+    stopped = true;
+  }
+  scope.found.stop_at_unplaced(false);
+  if (!stopped && !scope.found.any_unplaced_since(before)) return;
+  bool checked_again = false;
   arena::mark filled = run_arena().filled();
   {
     package again;
@@ -117,10 +131,14 @@ void check_node_placed(check_scope& scope, const env& environment, const node_de
       scope.places = &node_places;
       check_whole_node(scope, environment, *placed, unused_warnings);
       scope.places = file_places;
+      checked_again = true;
     }
   }
   forget_scratch_cells();
   run_arena().rewind(filled);
+  if (checked_again || !stopped) return;
+  scope.found.forget_since(before);
+  check_whole_node(scope, environment, node, unused_warnings);
 }
 
 // The nodes in source order, each with the operator it is.

@@ -86,6 +86,11 @@ TEST(CheckDiag, UnplacedSinceAMarkAndForgotten) {
   found.warning({}, "d", "no place");
   EXPECT_TRUE(found.any_unplaced_since(before));
   found.forget_since(before);
+  found.stop_at_unplaced(true);
+  EXPECT_THROW(found.warning({}, "e", "no place"), place_wanted);
+  found.warning({3, 1, 3, 1}, "f", "placed");
+  found.stop_at_unplaced(false);
+  found.forget_since(before);
   EXPECT_EQ(found.pending_errors(), 1u);
   found.finish();
   EXPECT_EQ(order, "ba");
