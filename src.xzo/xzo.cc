@@ -71,11 +71,17 @@ std::string_view keep(std::unique_ptr<char[]> buffer, std::size_t size) {
 // Reads a channel one segment at a time, for inputs read once from start to
 // end: the lexer holds a segment or two instead of the whole text. Two
 // buffers take turns, each segment overwriting the one given before the last.
+// A regular file may also be read from an offset, leaving the channel's own
+// offset as it is, in segments of a chosen size, for a reading whose
+// positions do not outlive it.
 class channel_segments : public segment_source {
  public:
   explicit channel_segments(const input_channel& channel) : channel_(channel) {}
+  channel_segments(const input_channel& channel, std::uint64_t offset, std::size_t size)
+      : channel_(channel), segment_size_(size), positioned_(true), offset_(offset) {}
   // The last segments stay for the positions made from them.
   ~channel_segments() {
+    if (positioned_) return;
     for (text_buffer& kept : buffers_) texts_read().push_back(std::move(kept));
   }
   channel_segments(const channel_segments&) = delete;
@@ -86,8 +92,8 @@ class channel_segments : public segment_source {
     turn_ = 1 - turn_;
     // The partial line that ended the previous segment starts this one.
     std::string_view carried = partial_line_;
-    if (target.capacity < carried.size() + segment_size)
-      target = reused_buffer(carried.size() + segment_size);
+    if (target.capacity < carried.size() + segment_size_)
+      target = reused_buffer(carried.size() + segment_size_);
     if (!carried.empty()) std::memcpy(target.bytes.get(), carried.data(), carried.size());
     std::size_t filled = carried.size();
     for (;;) {
@@ -108,7 +114,6 @@ class channel_segments : public segment_source {
   }
 
  private:
-  static constexpr std::size_t segment_size = std::size_t{1} << 20;
 
   // Reads into the buffer from `filled` until it is full or the channel ends;
   // gives the number of bytes read.
@@ -116,13 +121,17 @@ class channel_segments : public segment_source {
     std::size_t start = filled;
     while (filled < target.capacity && !at_end_) {
       ssize_t count =
-          ::read(channel_.fd, target.bytes.get() + filled, target.capacity - filled);
+          positioned_ ? ::pread(channel_.fd, target.bytes.get() + filled,
+                                target.capacity - filled, static_cast<off_t>(offset_))
+                      : ::read(channel_.fd, target.bytes.get() + filled,
+                               target.capacity - filled);
       if (count < 0) {
         if (errno == EINTR) continue;
         throw System_error{channel_.name + ": " + std::strerror(errno)};
       }
       if (count == 0) at_end_ = true;
       filled += static_cast<std::size_t>(count);
+      offset_ += static_cast<std::uint64_t>(count);
     }
     return filled - start;
   }
@@ -135,6 +144,9 @@ class channel_segments : public segment_source {
   }
 
   const input_channel& channel_;
+  std::size_t segment_size_ = std::size_t{1} << 20;
+  bool positioned_ = false;
+  std::uint64_t offset_ = 0;
   text_buffer buffers_[2];
   int turn_ = 0;
   std::string_view partial_line_;
@@ -229,6 +241,25 @@ void read_checked(const input_channel& channel, package& pack, reading_places& p
   parse_context context{{{}, 0, 0, &segments}, entry_point::file, pack, run_positions()};
   context.places = &places;
   run_parser(context);
+}
+
+void read_node_again(const input_channel& channel, std::uint64_t offset,
+                     const node_start& start, package& pack, reading_places& places) {
+  constexpr std::size_t segment_size = std::size_t{1} << 16;
+  // No position made here is the last one made once the segments are gone.
+  struct last_made_forgotten {
+    ~last_made_forgotten() { made_last(dummy); }
+  } forgotten;
+  channel_segments segments(channel, offset, segment_size);
+  start_line(start.line, 0);
+  places.stop_after_one_node();
+  parse_context context{{{}, 0, static_cast<std::uint64_t>(start.column - 1), &segments},
+                        entry_point::file, pack, run_positions()};
+  context.places = &places;
+  try {
+    run_parser(context);
+  } catch (const one_node_read&) {
+  }
 }
 
 const val_exp* exp_of_channel(const input_channel& channel) {

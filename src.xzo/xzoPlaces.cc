@@ -7,7 +7,9 @@
 
 const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
                                       const lexeme& last) {
-  if (fresh->kind() == nat_call) calls_.push_back(fresh->name());
+  if (fresh->kind() == nat_call && called_.try_emplace(fresh->name(), true).second)
+    calls_.push_back(fresh->name());
+  if (in_body_) return fresh;
   // Past the largest number a node holds, nodes go without own place.
   if (count_ >= val_exp::max_place_id) return fresh;
   auto distance = static_cast<std::uint32_t>(std::clamp(last.line - first.line, 0, 255));
@@ -22,9 +24,48 @@ const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
 
 const val_exp* reading_places::leaf(exp_kind kind, const lexeme& token,
                                     leaf_table& leaves, position_store& positions) {
+  if (in_body_) return leaves.leaf(kind, token);
   if (count_ >= val_exp::max_place_id)
     return make_val_exp(named_nature(kind, store_add(positions, token)), {});
-  return placed(make_val_exp(named_nature(kind, leaves.name(token)), {}), token);
+  // The shared leaf's text: the shared leaf of a literal has the literal's kind.
+  return placed(make_val_exp(named_nature(kind, leaves.leaf(kind, token)->name()), {}),
+                token);
+}
+
+void reading_places::node_read(ident name, const lexeme& keyword) {
+  in_body_ = false;
+  if (stop_after_node_) throw one_node_read{};
+  starts_.try_emplace(name, {keyword.line, keyword.cstart});
+}
+
+ident reading_places::name(const lexeme& token, leaf_table& leaves,
+                           position_store& positions) {
+  if (in_body_) return leaves.name(token);
+  return store_add(positions, token);
+}
+
+const left* reading_places::left_id(const lexeme& token, leaf_table& leaves,
+                                    position_store& positions) {
+  if (in_body_) {
+    // Found by the shared name, apart from the lefts that the reader without
+    // places finds inline.
+    ident name = leaves.name(token);
+    auto [shared, added] = shared_lefts_.try_emplace(name, nullptr);
+    if (added) *shared = left_id_of(name);
+    return *shared;
+  }
+  return left_id_of(store_add(positions, token));
+}
+
+const type_exp* reading_places::named_type(const lexeme& token, leaf_table& leaves,
+                                          position_store& positions) {
+  if (in_locals_) return leaves.named_type(leaves.name(token));
+  return make_named_type(store_add(positions, token));
+}
+
+const val_exp* reading_places::boolean(const val_exp* shared, const lexeme& token) {
+  if (in_body_) return shared;
+  return placed(make_val_exp(shared->kind(), {}), token);
 }
 
 text_span reading_places::own_tokens(const val_exp* e) const {
@@ -100,4 +141,18 @@ void read_checked(std::string_view text, package& pack, reading_places& places) 
   parse_context context{{text}, entry_point::file, pack, run_positions()};
   context.places = &places;
   if (parse(context) != 0) throw Syntax_error{};
+}
+
+// The line of the keyword starts `start.column - 1` bytes before the text.
+void read_node_again(std::string_view text, const node_start& start, package& pack,
+                     reading_places& places) {
+  start_line(start.line, 0);
+  places.stop_after_one_node();
+  parse_context context{{text, 0, static_cast<std::uint64_t>(start.column - 1)},
+                        entry_point::file, pack, run_positions()};
+  context.places = &places;
+  try {
+    if (parse(context) != 0) throw Syntax_error{};
+  } catch (const one_node_read&) {
+  }
 }

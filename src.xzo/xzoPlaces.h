@@ -2,7 +2,10 @@
 // expression node, so that a diagnostic can point at an operator or a whole
 // expression, and the declarations found repeated, so that reading goes on
 // after them. A reader that is not asked keeps nothing and shares its leaves;
-// one that is shares the texts of its leaves.
+// one that is shares the texts of its leaves. A reader may also keep the
+// places of node bodies only where each node starts, sharing what the bodies
+// hold as the reader without places does: the node is read again, with every
+// place, when a diagnostic wants one.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +14,7 @@
 #include <string_view>
 #include <vector>
 
+#include "flat_map.h"
 #include "lexeme.h"
 #include "xzo.h"
 #include "xzoAst.h"
@@ -31,8 +35,22 @@ struct repeated_declaration {
   ident name;        // the repeated occurrence
 };
 
+/// Where a node's declaration starts: its keyword's line and column.
+struct node_start {
+  int line;
+  int column;
+};
+
+/// Ends the reading of one node read again, once it is read.
+struct one_node_read {};
+
 class reading_places {
  public:
+  /// Whether the places inside node bodies are kept, or only where each node
+  /// starts.
+  enum class bodies { placed, shared };
+  explicit reading_places(bodies kept = bodies::placed) : share_bodies_(kept == bodies::shared) {}
+
   /// Records the stretch from `first` to `last`, the node's own tokens, for a
   /// node no one else holds yet, and gives the node back.
   [[gnu::cold]] const val_exp* placed(const val_exp* fresh, const lexeme& first,
@@ -45,10 +63,47 @@ class reading_places {
   /// own that holds the place.
   [[gnu::cold]] const val_exp* leaf(exp_kind kind, const lexeme& token, leaf_table& leaves,
                                     position_store& positions);
+  /// The name with the token's text: with its position, unless shared.
+  [[gnu::cold]] ident name(const lexeme& token, leaf_table& leaves,
+                           position_store& positions);
+  /// The left that is the variable named by the token: one of its own, with
+  /// the name's position, unless shared.
+  [[gnu::cold]] const left* left_id(const lexeme& token, leaf_table& leaves,
+                                    position_store& positions);
+  /// The shared Boolean constant, or a node of its own placed at the token.
+  [[gnu::cold]] const val_exp* boolean(const val_exp* shared, const lexeme& token);
+
+  /// The type named by the token: one of its own, with the name's position,
+  /// unless shared.
+  [[gnu::cold]] const type_exp* named_type(const lexeme& token, leaf_table& leaves,
+                                           position_store& positions);
+
+  /// What the reader reads from here on is a node's locals: their types are
+  /// shared when the bodies are (the check of the node finds them).
+  void locals_start() { in_locals_ = share_bodies_; }
+  /// What the reader reads from here on is a node's body, up to `node_read`:
+  /// without places, its leaves, names and lefts shared, when the bodies are.
+  void body_starts() {
+    in_locals_ = false;
+    in_body_ = share_bodies_;
+  }
+  /// Records where the node just read, declared as `name`, starts: at
+  /// `keyword`. Fails with `one_node_read` when the places are to hold that
+  /// node alone.
+  [[gnu::cold]] void node_read(ident name, const lexeme& keyword);
+  /// The places are for one node read again: reading stops after it.
+  void stop_after_one_node() { stop_after_node_ = true; }
+  /// Where the node starts; null for a node not recorded.
+  const node_start* start_of(const node_def& node) const {
+    return starts_.find(node.name);
+  }
+  /// Whether node bodies were read without their places.
+  bool bodies_shared() const { return share_bodies_; }
   /// The stretch of the node's own tokens; line 0 when none was recorded.
   text_span own_tokens(const val_exp* e) const;
 
-  /// The names of the operators called, one a call, in the order read.
+  /// The names of the operators called, in the order read: each name text
+  /// object once, so that a name shared by the calls of a body comes once.
   std::span<const ident> calls() const { return calls_; }
 
   void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
@@ -69,6 +124,14 @@ class reading_places {
   std::uint32_t count_ = 0;
   std::vector<repeated_declaration> repeats_;
   std::vector<ident> calls_;
+  flat_map<ident, bool> called_;
+  // The lefts of the bodies read without places, one a name.
+  flat_map<ident, const left*> shared_lefts_;
+  bool share_bodies_;
+  bool in_locals_ = false;
+  bool in_body_ = false;
+  bool stop_after_node_ = false;
+  flat_map<ident, node_start> starts_;
 };
 
 /// The stretch of a name, literal or annotation from where it was read; line
@@ -89,3 +152,13 @@ void read_checked(std::string_view text, package& pack, reading_places& places);
 /// The same for a channel read once from start to end, holding only a little
 /// of its text at a time.
 void read_checked(const input_channel& channel, package& pack, reading_places& places);
+
+/// Reads into `pack` the node whose declaration starts at `start` and the
+/// text at its keyword, up to the end of that node, keeping its places in
+/// `places`. Fails as `read_checked`.
+void read_node_again(std::string_view text, const node_start& start, package& pack,
+                     reading_places& places);
+
+/// The same from the regular file open as `channel`, from byte `offset`.
+void read_node_again(const input_channel& channel, std::uint64_t offset,
+                     const node_start& start, package& pack, reading_places& places);

@@ -18,6 +18,20 @@ std::size_t diagnostics::pending_errors() const {
   return count;
 }
 
+bool diagnostics::any_unplaced_since(const mark& since) const {
+  if (placeless_.size() > since.placeless) return true;
+  for (std::size_t at = since.found; at < found_.size(); ++at)
+    for (const diagnostic_note& note : found_[at].notes)
+      if (note.place.line == 0) return true;
+  return false;
+}
+
+void diagnostics::forget_since(const mark& since) {
+  found_.erase(found_.begin() + static_cast<std::ptrdiff_t>(since.found), found_.end());
+  placeless_.erase(placeless_.begin() + static_cast<std::ptrdiff_t>(since.placeless),
+                   placeless_.end());
+}
+
 void diagnostics::hold() {
   held_.insert(held_.end(), std::make_move_iterator(found_.begin()),
                std::make_move_iterator(found_.end()));
@@ -55,6 +69,7 @@ void diagnostics::finish() {
 
 diagnostic& diagnostics::add(const text_span& place, severity level, const char* code,
                              std::string message) {
+  if (place.line == 0 && stop_at_unplaced_) throw place_wanted{};
   std::vector<diagnostic>& kept = place.line == 0 ? placeless_ : found_;
   return kept.emplace_back(diagnostic{place, level, code, std::move(message), {}});
 }

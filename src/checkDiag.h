@@ -14,6 +14,10 @@
 
 enum class severity { error, warning, note };
 
+/// What a diagnostics told to stop at the first diagnostic without place
+/// fails with there.
+struct place_wanted {};
+
 struct diagnostic_note {
   text_span place;
   std::string message;
@@ -45,6 +49,20 @@ class diagnostics {
   }
   /// The number of errors found and not given yet.
   std::size_t pending_errors() const;
+
+  /// How many were found so far and not given yet.
+  struct mark {
+    std::size_t found;
+    std::size_t placeless;
+  };
+  mark found_so_far() const { return {found_.size(), placeless_.size()}; }
+  /// Whether a diagnostic found since the mark, or one of its notes, has no
+  /// place.
+  bool any_unplaced_since(const mark& since) const;
+  /// Forgets what was found since the mark.
+  void forget_since(const mark& since);
+  /// Whether adding a diagnostic without place fails with `place_wanted`.
+  void stop_at_unplaced(bool stop) { stop_at_unplaced_ = stop; }
   /// Holds what was found so far, to be given among what is found later.
   void hold();
   /// Gives what was found since the last flush, with the held ones placed
@@ -61,6 +79,7 @@ class diagnostics {
   std::vector<diagnostic> held_;
   std::size_t next_held_ = 0;
   std::vector<diagnostic> placeless_;
+  bool stop_at_unplaced_ = false;
 };
 
 /// Prints one diagnostic and its notes on standard output: "FILE:LINE:COL:

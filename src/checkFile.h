@@ -1,5 +1,6 @@
-// One file through zocheck: read with places, every check, the diagnostics
-// printed in source order as each node is done.
+// One file through zocheck: read with the places of its declarations, every
+// check, each node read again with the places of its body when a diagnostic
+// wants one, the diagnostics printed in source order as each node is done.
 #pragma once
 
 #include <cstddef>

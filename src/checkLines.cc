@@ -28,6 +28,12 @@ std::string_view source_lines::line(int number) {
   return shown_;
 }
 
+std::optional<std::uint64_t> source_lines::offset_of(int number, int column) {
+  std::uint64_t at = 0;
+  if (!find_start(number, at)) return std::nullopt;
+  return at + static_cast<std::uint64_t>(column - 1);
+}
+
 // Lines already scanned start from the mark before them, or from the line
 // found last when it is nearer; the others from the last line scanned,
 // marking the lines passed on the way.

@@ -3,7 +3,9 @@
 // while it is checked; other inputs keep their text.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +21,15 @@ class source_lines {
   /// The text of line `number` (1-based) without its line break; empty when
   /// the text has no such line. Valid until the next call.
   std::string_view line(int number);
+
+  /// The offset of column `column` of line `number`, in the file or in the
+  /// kept text; none past the end.
+  std::optional<std::uint64_t> offset_of(int number, int column);
+  /// The kept text from `offset` on; null for a file.
+  std::optional<std::string_view> kept_from(std::uint64_t offset) const {
+    if (!kept_) return std::nullopt;
+    return text_.substr(std::min<std::uint64_t>(offset, text_.size()));
+  }
 
  private:
   // The offset of the start of line `number`, or none past the end.

@@ -21,7 +21,7 @@ ident first_declaration(const package& pack, const repeated_declaration& repeat)
 }
 
 void report_repeats(check_scope& scope) {
-  for (const repeated_declaration& repeat : scope.places.repeats()) {
+  for (const repeated_declaration& repeat : scope.places->repeats()) {
     diagnostic& d = scope.found.error(
         span_of_text(repeat.name), "redeclared",
         std::string(repeat.kind) + " " + quoted(repeat.name->text()) + " declared twice");

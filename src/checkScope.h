@@ -48,7 +48,9 @@ using name_scope = flat_map<std::string_view, declared_name, short_text_hash>;
 
 struct check_scope {
   const package& pack;
-  const reading_places& places;
+  /// The places of what is checked: the file's, or those of one node read
+  /// again.
+  const reading_places* places;
   diagnostics& found;
   /// The constants and enumeration constants.
   name_scope package_names{};
@@ -72,7 +74,7 @@ struct check_scope {
   }
   /// The place of the expression, or `fallback` when it has none.
   text_span place_of(const val_exp* e, const text_span& fallback) const {
-    text_span span = span_of(places, e);
+    text_span span = span_of(*places, e);
     return span.line == 0 ? fallback : span;
   }
 };

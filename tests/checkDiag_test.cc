@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <optional>
 #include <string>
 
 namespace {
@@ -60,7 +61,39 @@ TEST(CheckDiag, SourceLinesFromKeptTextAndFromFileAgree) {
   EXPECT_EQ(read.line(300), "line 299");
   EXPECT_EQ(read.line(301), "");
   EXPECT_EQ(read.line(302), "");
+  // Offsets: the file's count its skipped start, the kept text's do not.
+  EXPECT_EQ(read.offset_of(2, 2), std::optional<std::uint64_t>(7 + 7));
+  EXPECT_EQ(kept.offset_of(300, 1), whole.find("line 299"));
+  EXPECT_EQ(read.offset_of(303, 1), std::nullopt);
+  EXPECT_EQ(kept.kept_from(6), "\tsecond\r\n\n" + std::string(70000, 'x') + "\nlast\n" + lines_text);
+  EXPECT_EQ(read.kept_from(6), std::nullopt);
   std::fclose(file);
+}
+
+// What a node's first check found is forgotten when a place is missing there:
+// in a diagnostic or only in a note; what came before stays.
+TEST(CheckDiag, UnplacedSinceAMarkAndForgotten) {
+  std::string order;
+  diagnostics found([&](diagnostic& d) { order += d.code; });
+  found.warning({}, "a", "no place, before");
+  found.error({1, 1, 1, 1}, "b", "before");
+  diagnostics::mark before = found.found_so_far();
+  EXPECT_FALSE(found.any_unplaced_since(before));
+  found.error({2, 1, 2, 1}, "c", "placed").notes.push_back({{}, "unplaced note"});
+  EXPECT_TRUE(found.any_unplaced_since(before));
+  found.forget_since(before);
+  EXPECT_FALSE(found.any_unplaced_since(before));
+  found.warning({}, "d", "no place");
+  EXPECT_TRUE(found.any_unplaced_since(before));
+  found.forget_since(before);
+  found.stop_at_unplaced(true);
+  EXPECT_THROW(found.warning({}, "e", "no place"), place_wanted);
+  found.warning({3, 1, 3, 1}, "f", "placed");
+  found.stop_at_unplaced(false);
+  found.forget_since(before);
+  EXPECT_EQ(found.pending_errors(), 1u);
+  found.finish();
+  EXPECT_EQ(order, "ba");
 }
 
 }  // namespace

@@ -67,6 +67,43 @@ TEST(Places, RepeatedDeclarationsAreRecordedAndReadingGoesOn) {
   EXPECT_NE(pack.consts.find("last"), nullptr);
 }
 
+// Bodies read without places share their leaves as za2vu's reader does; the
+// declarations keep their places, and a node read again from its keyword,
+// here in the middle of a line, has every place of its body and stops there.
+TEST(Places, SharedBodiesAreReadAgainWithTheirPlaces) {
+  const std::string text =
+      "const k = 1 + 2;\n"
+      "node a (x : t) returns (y : int);\nvar l : t;\nlet l = x; y = 1; tel node b\n"
+      "(x : bool) returns (y : bool);\nlet y = x and x; tel\n"
+      "node c (x : bool) returns (y : bool); let y = x; tel\n";
+  package pack;
+  reading_places places(reading_places::bodies::shared);
+  read_checked(text, pack, places);
+  EXPECT_EQ(shown(span_of(places, pack.consts.find("k")->value)), "1:11-1:15");
+  const node_def& a = *pack.opers.find("a")->node;
+  EXPECT_EQ(shown(span_of_text(a.inputs[0].var.type->name)), "2:13-2:13");
+  EXPECT_EQ(shown(span_of_text(a.locals[0].name)), "3:5-3:5");
+  EXPECT_EQ(span_of_text(a.locals[0].type->name).line, 0);
+  const node_def& b = *pack.opers.find("b")->node;
+  const val_exp* conjunction = b.defs[0].exp;
+  EXPECT_EQ(conjunction->op(0), conjunction->op(1));
+  EXPECT_EQ(span_of(places, conjunction).line, 0);
+  ASSERT_NE(places.start_of(b), nullptr);
+  node_start start = *places.start_of(b);
+  EXPECT_EQ(start.line, 4);
+  EXPECT_EQ(start.column, 23);
+
+  package again;
+  reading_places node_places;
+  read_node_again(std::string_view(text).substr(text.find("node b")), start, again,
+                  node_places);
+  ASSERT_EQ(again.opers.size(), 1u);
+  const val_exp* placed = again.opers.find("b")->node->defs[0].exp;
+  EXPECT_NE(placed->op(0), placed->op(1));
+  EXPECT_EQ(shown(span_of(node_places, placed)), "6:9-6:15");
+  EXPECT_EQ(shown(span_of(node_places, placed->op(1))), "6:15-6:15");
+}
+
 TEST(Places, SyntaxErrorKeepsWhatWasReadBefore) {
   package pack;
   reading_places places;
