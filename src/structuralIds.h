@@ -5,6 +5,7 @@
 // however deep or long they are.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <span>
 #include <vector>
@@ -48,6 +49,13 @@ class structural_ids {
     std::uint32_t hash = 0;
     std::uint32_t number = 0;  // shape number plus one, 0 for a free slot
   };
+  // A leaf numbered lately. The reader shares a leaf between the occurrences
+  // of its text, so most leaves are found here by address.
+  struct recent_leaf {
+    const val_exp* leaf = nullptr;
+    std::uint32_t number = 0;
+  };
+  static constexpr std::size_t recent_count = 256;
 
   std::uint32_t leaf_id(const val_exp* e);
   std::uint64_t payload_key(const val_exp* e);
@@ -60,5 +68,7 @@ class structural_ids {
   flat_map<const val_exp*, std::uint32_t> numbered_;
   std::vector<shape> shapes_;
   std::vector<std::uint32_t> operand_numbers_;
+  std::vector<std::uint32_t> operand_stack_;  // the operands' numbers being gathered
   std::vector<slot> slots_;  // a power of two, at most half full
+  std::array<recent_leaf, recent_count> recent_leaves_{};
 };
