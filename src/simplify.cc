@@ -77,6 +77,18 @@ class simplifier {
     add_exp2simp(a, true_exp);
   }
 
+  // Once the facts are recorded, the expressions met are looked up only when
+  // one of the expressions already simplified has the same kind at its root:
+  // any other's simplification depends on its structure alone, so equal
+  // structures simplify alike without a memo, and only those that may meet
+  // a fact or an earlier result are numbered.
+  void facts_recorded() {
+    facts_fixed_ = true;
+    for (std::uint32_t id = 0; id < exp2simp_.size(); ++id)
+      if (exp2simp_[id] != nullptr)
+        known_kinds_ |= std::uint64_t{1} << structural_ids::kind_class(identity_.example(id)->kind());
+  }
+
   const val_exp* simplify_right_side(const def& equation) {
     if (equation.lefts.size() == 1 && equation.lefts[0]->kind == left_id)
       return simplify_var_def(equation.lefts[0]->name->text());
@@ -110,7 +122,13 @@ class simplifier {
   }
 
   const val_exp* simplify_exp(const val_exp* e) {
-    return simplify_exp(e, identity_.id_of(e));
+    if (!facts_fixed_) return simplify_exp(e, identity_.id_of(e));
+    if ((known_kinds_ >> structural_ids::kind_class(e->kind()) & 1) != 0) {
+      std::uint32_t id = identity_.id_of(e);
+      if (id < exp2simp_.size() && exp2simp_[id] != nullptr) return exp2simp_[id];
+    }
+    stack_room::check();
+    return rewrite(e, no_id);
   }
 
   // The operands' numbers come with their node's, so that an expression is
@@ -149,7 +167,8 @@ class simplifier {
     small_buffer<const val_exp*> simplified(ops.size());
     bool unchanged = true;
     for (std::size_t i = 0; i < ops.size(); ++i) {
-      simplified[i] = simplify_exp(ops[i], identity_.operand_ids(id)[i]);
+      simplified[i] = id == no_id ? simplify_exp(ops[i])
+                                  : simplify_exp(ops[i], identity_.operand_ids(id)[i]);
       unchanged = unchanged && prints_as(simplified[i], ops[i]);
     }
     if (simp_rule rule = simp_table(e->kind()))
@@ -166,7 +185,13 @@ class simplifier {
     exp2simp_[id] = simplified;
   }
 
+  // The number of an expression simplified without being numbered.
+  static constexpr std::uint32_t no_id = ~std::uint32_t{0};
+
   def_table var2def_;
+  bool facts_fixed_ = false;
+  std::uint64_t known_kinds_ = 0;  // bit k: a simplified expression of kind class k
+  static_assert(nat_struct < 64, "every kind has its bit");
   flat_map<const val_exp* const*, const val_exp*>& var2simp_;
   std::vector<const val_exp*>& exp2simp_;
   structural_ids& identity_;
@@ -211,6 +236,7 @@ std::span<const rewritten_def> simplify_defs(const node_def& node) {
   forget_unprintable_reals();
   simplifier context(node, node_memos);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
+  context.facts_recorded();
   for (std::size_t i = 0; i < node.defs.size(); ++i) {
     const val_exp* simplified = context.simplify_right_side(node.defs[i]);
     if (simplified != node.defs[i].exp) changes.push_back({i, simplified});

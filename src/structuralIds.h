@@ -27,7 +27,19 @@ class structural_ids {
   /// Whether the two expressions are structurally equal. Names and literal
   /// texts compare by text, numbers by value (0.0 equals -0.0); an integer
   /// literal in its shortest text equals its value, which prints alike.
-  bool same(const val_exp* a, const val_exp* b) { return a == b || id_of(a) == id_of(b); }
+  /// Expressions that differ at the root in operand count or kind (an
+  /// integer literal counting as a value) are told apart without numbering.
+  bool same(const val_exp* a, const val_exp* b) {
+    return a == b || (a->ops().size() == b->ops().size() &&
+                      kind_class(a->kind()) == kind_class(b->kind()) && id_of(a) == id_of(b));
+  }
+
+  /// The kind of an expression, an integer literal counting as a value: what
+  /// two structurally equal expressions have alike at the root.
+  static exp_kind kind_class(exp_kind kind) { return kind == nat_iconst ? nat_ival : kind; }
+
+  /// An expression numbered `id`.
+  const val_exp* example(std::uint32_t id) const { return shapes_[id].example; }
 
   /// How many distinct structures have been numbered.
   std::size_t count() const { return shapes_.size(); }
