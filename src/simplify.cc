@@ -28,11 +28,14 @@ struct memo_tables {
   flat_map<const val_exp* const*, const val_exp*> var2simp;
   // By structural number of the expression simplified.
   std::vector<const val_exp*> exp2simp;
+  // By address of the name or literal simplified.
+  flat_map<const val_exp*, const val_exp*> leaf2simp;
   structural_ids identity;
 
   void clear() {
     var2simp.clear();
     exp2simp.clear();
+    leaf2simp.clear();
     identity.clear();
   }
 };
@@ -52,6 +55,7 @@ class simplifier {
       : var2def_(make_def_table(node)),
         var2simp_(memos.var2simp),
         exp2simp_(memos.exp2simp),
+        leaf2simp_(memos.leaf2simp),
         identity_(memos.identity) {
     memos.clear();
   }
@@ -145,11 +149,27 @@ class simplifier {
     switch (e->kind()) {
       case nat_pre: return e;
       case nat_iconst:
-        return make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
-      case nat_rconst: return real_value(float_of_zoreal(e->name()->text()));
-      case nat_ident: return simplify_ident(e);
+      case nat_rconst:
+      case nat_ident: return simplify_leaf(e);
       default: return simplify_application(e, id);
     }
+  }
+
+  // A name or a literal simplifies alike wherever it stands, once its
+  // variable's definition is done, and the reader shares the leaf of each
+  // text: each leaf is simplified once in a node, and its value made once.
+  const val_exp* simplify_leaf(const val_exp* e) {
+    if (const val_exp* const* known = leaf2simp_.find(e)) return *known;
+    const val_exp* simplified;
+    switch (e->kind()) {
+      case nat_iconst:
+        simplified = make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
+        break;
+      case nat_rconst: simplified = real_value(float_of_zoreal(e->name()->text())); break;
+      default: simplified = simplify_ident(e);
+    }
+    leaf2simp_.try_emplace(e, simplified);
+    return simplified;
   }
 
   // A variable is replaced only by a simplified definition without operands:
@@ -194,6 +214,7 @@ class simplifier {
   static_assert(nat_struct < 64, "every kind has its bit");
   flat_map<const val_exp* const*, const val_exp*>& var2simp_;
   std::vector<const val_exp*>& exp2simp_;
+  flat_map<const val_exp*, const val_exp*>& leaf2simp_;
   structural_ids& identity_;
 };
 
