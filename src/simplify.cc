@@ -90,7 +90,8 @@ class simplifier {
     facts_fixed_ = true;
     for (std::uint32_t id = 0; id < exp2simp_.size(); ++id)
       if (exp2simp_[id] != nullptr)
-        known_kinds_ |= std::uint64_t{1} << structural_ids::kind_class(identity_.example(id)->kind());
+        known_kinds_ |= std::uint64_t{1}
+                        << structural_ids::kind_class(identity_.example(id)->kind());
   }
 
   const val_exp* simplify_right_side(const def& equation) {
