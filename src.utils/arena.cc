@@ -30,6 +30,7 @@ arena::~arena() {
 // A chunk given back by a rewind is taken again when it holds the size; one
 // that does not is released with every kept chunk after it.
 void arena::grow(region& full, std::size_t size) {
+  static_assert(static_cast<std::size_t>(chunk_alignment) == huge_page);
   if (chunks_used_ < chunks_.size() && chunk_lengths_[chunks_used_] < size) {
     chunks_.resize(chunks_used_);
     chunk_lengths_.resize(chunks_used_);
@@ -37,9 +38,9 @@ void arena::grow(region& full, std::size_t size) {
   if (chunks_used_ == chunks_.size()) {
     std::size_t growth = std::min(chunks_.size(), largest_growth);
     std::size_t length = std::max(size, chunk_size << growth);
-    chunks_.push_back(std::make_unique_for_overwrite<char[]>(length));
+    chunks_.emplace_back(static_cast<char*>(::operator new(length, chunk_alignment)));
     chunk_lengths_.push_back(length);
-    if (length >= 2 * huge_page) ask_for_huge_pages(chunks_.back().get(), length);
+    if (length >= huge_page) ask_for_huge_pages(chunks_.back().get(), length);
   }
   std::size_t length = chunk_lengths_[chunks_used_];
   reserved_ += length;

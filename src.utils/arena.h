@@ -86,6 +86,12 @@ class arena {
   static constexpr std::size_t alignment = 8;
   static constexpr std::size_t packed_alignment = 4;
   static constexpr std::size_t chunk_size = 1 << 20;
+  // Chunks start on a huge page, so that a chunk of huge pages' length is
+  // backed by huge pages from end to end.
+  static constexpr std::align_val_t chunk_alignment{std::size_t{2} << 20};
+  struct chunk_release {
+    void operator()(char* chunk) const { ::operator delete(chunk, chunk_alignment); }
+  };
   struct destructor {
     void* object;
     void (*destroy)(void*);
@@ -93,7 +99,7 @@ class arena {
 
   // The chunks in use are the first `chunks_used_`; those after them were
   // given back by a rewind and are taken again in order.
-  std::vector<std::unique_ptr<char[]>> chunks_;
+  std::vector<std::unique_ptr<char, chunk_release>> chunks_;
   std::vector<std::size_t> chunk_lengths_;
   std::size_t chunks_used_ = 0;
   std::size_t reserved_ = 0;

@@ -8,6 +8,7 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <functional>
 #include <string_view>
 #include <utility>
@@ -23,6 +24,17 @@ struct short_text_hash {
   }
 };
 
+/// Whether two keys are equal. Names read from one text share their bytes,
+/// so two texts at one address are equal without a look at their bytes.
+template <typename Key>
+bool same_key(const Key& a, const Key& b) {
+  return a == b;
+}
+inline bool same_key(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         (a.data() == b.data() || std::memcmp(a.data(), b.data(), a.size()) == 0);
+}
+
 /// Maps keys to values; `Key{}` marks a free slot, so it is never a key.
 /// Pointers to values stay valid until the next insertion or emptying.
 template <typename Key, typename Value, typename Hash = std::hash<Key>>
@@ -32,7 +44,7 @@ class flat_map {
   Value* find(const Key& key) {
     if (size_ == 0) return nullptr;
     for (std::size_t slot = home(key);; slot = (slot + 1) & mask()) {
-      if (slots_[slot].key == key) return &slots_[slot].value;
+      if (same_key(slots_[slot].key, key)) return &slots_[slot].value;
       if (slots_[slot].key == Key{}) return nullptr;
     }
   }
@@ -46,13 +58,19 @@ class flat_map {
     if (2 * (size_ + 1) > slots_.size()) rehash(std::max(min_slots, 2 * slots_.size()));
     std::size_t slot = home(key);
     for (; slots_[slot].key != Key{}; slot = (slot + 1) & mask())
-      if (slots_[slot].key == key) return {&slots_[slot].value, false};
+      if (same_key(slots_[slot].key, key)) return {&slots_[slot].value, false};
     slots_[slot] = {key, value};
     ++size_;
     return {&slots_[slot].value, true};
   }
 
   std::size_t size() const { return size_; }
+
+  /// Makes room for `count` entries in all, so that adding them rehashes
+  /// nothing.
+  void reserve(std::size_t count) {
+    if (2 * count > slots_.size()) rehash(std::max(min_slots, std::bit_ceil(2 * count)));
+  }
 
   /// Removes every entry. A table far larger than its entries needed is
   /// given back, so that emptying it again costs what it held.

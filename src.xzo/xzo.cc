@@ -93,7 +93,7 @@ class channel_segments : public segment_source {
     // The partial line that ended the previous segment starts this one.
     std::string_view carried = partial_line_;
     if (target.capacity < carried.size() + segment_size_)
-      target = reused_buffer(carried.size() + segment_size_);
+      target = reused_buffer(carried.size() + segment_size_ + line_room);
     if (!carried.empty()) std::memcpy(target.bytes.get(), carried.data(), carried.size());
     std::size_t filled = carried.size();
     for (;;) {
@@ -142,6 +142,11 @@ class channel_segments : public segment_source {
     std::memcpy(larger.get(), target.bytes.get(), filled);
     target = {std::move(larger), 2 * target.capacity};
   }
+
+  // Room for the partial lines carried from segment to segment, so that the
+  // two buffers serve the whole reading instead of fresh memory, faulted in
+  // page by page, for most segments.
+  static constexpr std::size_t line_room = std::size_t{1} << 16;
 
   const input_channel& channel_;
   std::size_t segment_size_ = std::size_t{1} << 20;

@@ -184,6 +184,7 @@ left_list::left_list(std::span<const left* const> lefts) {
 
 def_table make_def_table(const node_def& node) {
   def_table table;
+  table.reserve(node.defs.size());
   // A variable defined again is defined by its last equation.
   auto define = [&table](ident name, const val_exp* exp) {
     *table.try_emplace(name->text(), exp).first = exp;

@@ -11,6 +11,8 @@
 
 text_sink out_fn;
 
+void text_sink::append_to_text(std::string_view piece) const { text_->append(piece); }
+
 namespace {
 
 void print_basic_type(bool usr_mode, std::string_view usr_name, std::string_view name) {

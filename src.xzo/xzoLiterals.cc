@@ -1,5 +1,8 @@
 // Numeric literals: the texts of integer and real values and back, each
 // conversion checked by converting its result back.
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +11,7 @@
 #include <string>
 
 #include "errors.h"
+#include "flat_map.h"
 #include "xzoAst.h"
 
 namespace {
@@ -70,12 +74,34 @@ std::int64_t int_of_zoint(std::string_view text) {
   return value;
 }
 
+// A program writes few distinct reals, each many times: the conversions
+// made lately are kept, each in the one place its key hashes to, and only
+// those that succeed.
+template <typename Entry>
+Entry& recent_entry(std::array<Entry, 64>& entries, std::uint64_t key) {
+  return entries[(key * 0x9E3779B97F4A7C15ull) >> 58];
+}
+
 double float_of_zoreal(std::string_view text) {
+  struct read_text {
+    std::array<char, 24> text;
+    std::uint8_t length = 0;  // 0 for an unused entry
+    double value;
+  };
+  static std::array<read_text, 64> recent;
+  read_text& known = recent_entry(recent, short_text_hash{}(text));
+  if (known.length == text.size() && std::string_view(known.text.data(), known.length) == text)
+    return known.value;
   double value = 0;
   if (!read_real(text, value)) throw not_numerical("float_of_zoreal", text);
   double printed = 0;
   if (!read_real(percent_e(value), printed) || printed != value)
     throw not_numerical("float_of_zoreal", text);
+  if (!text.empty() && text.size() <= known.text.size()) {
+    std::copy(text.begin(), text.end(), known.text.begin());
+    known.length = static_cast<std::uint8_t>(text.size());
+    known.value = value;
+  }
   return value;
 }
 
@@ -115,9 +141,31 @@ bool has_zoreal(double value) {
 }
 
 std::string zoreal_of_float(double value) {
-  std::string text = percent_e(value);
-  double difference = distance_from_text(value, text);
-  if (!close_enough(difference)) throw not_numerical("zoreal_of_float", text);
+  struct printed_value {
+    std::uint64_t bits;
+    double difference;
+    std::array<char, 24> text;
+    std::uint8_t length = 0;  // 0 for an unused entry
+  };
+  static std::array<printed_value, 64> recent;
+  auto bits = std::bit_cast<std::uint64_t>(value);
+  printed_value& known = recent_entry(recent, bits);
+  std::string text;
+  double difference;
+  if (known.length != 0 && known.bits == bits) {
+    text.assign(known.text.data(), known.length);
+    difference = known.difference;
+  } else {
+    text = percent_e(value);
+    difference = distance_from_text(value, text);
+    if (!close_enough(difference)) throw not_numerical("zoreal_of_float", text);
+    if (text.size() <= known.text.size()) {
+      std::copy(text.begin(), text.end(), known.text.begin());
+      known.length = static_cast<std::uint8_t>(text.size());
+      known.bits = bits;
+      known.difference = difference;
+    }
+  }
   if (difference != 0)
     std::fprintf(stderr,
                  "Warning: round error of %E while converting internal value to \"%s\"\n",

@@ -12,12 +12,9 @@
 
 #include <cstdint>
 #include <memory>
-#include <new>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
-#include "arena.h"
 #include "flat_map.h"
 #include "xzoDump.h"
 #include "xzoTyping.h"
@@ -157,18 +154,32 @@ need_marking& node_tables() {
   return tables;
 }
 
-// The items whose position passes the test, in order; the same span when all
-// do, so that a node with nothing to erase costs no storage.
+// The items whose position passes the test, in order, in `storage`; the same
+// span when all do, so that a node with nothing to erase is copied nowhere.
 template <typename T, typename Test>
-std::span<const T> kept(std::span<const T> items, Test keep) {
-  static_assert(std::is_trivially_destructible_v<T>);
+std::span<const T> kept(std::span<const T> items, Test keep, std::vector<T>& storage) {
   std::size_t count = 0;
   for (std::size_t i = 0; i < items.size(); ++i) count += keep(i) ? 1 : 0;
   if (count == items.size()) return items;
-  T* kept_items = static_cast<T*>(run_arena().allocate(sizeof(T) * count));
-  for (std::size_t i = 0, next = 0; i < items.size(); ++i)
-    if (keep(i)) new (kept_items + next++) T(items[i]);
-  return {kept_items, count};
+  storage.clear();
+  storage.reserve(count);
+  for (std::size_t i = 0; i < items.size(); ++i)
+    if (keep(i)) storage.push_back(items[i]);
+  return storage;
+}
+
+// What the cleaned node keeps of its parts when it erases some: it is
+// printed at once, so one node's storage serves the next.
+struct kept_parts {
+  std::vector<def> defs;
+  std::vector<const val_exp*> asserts;
+  std::vector<flow> locals;
+  std::vector<input_flow> inputs;
+};
+
+kept_parts& parts_kept() {
+  static kept_parts parts;
+  return parts;
 }
 
 }  // namespace
@@ -185,20 +196,25 @@ node_def clean_node(const node_def& node) {
       for (const left* item : equation.lefts) used.set_used_var(item->name->text());
   used.fix_assert();
 
+  kept_parts& parts = parts_kept();
   node_def cleaned = node;
-  cleaned.defs = kept(node.defs, [&](std::size_t i) {
-    const def& equation = node.defs[i];
-    return equation.lefts.size() != 1 || used.is_used(equation.lefts[0]->name->text());
-  });
-  cleaned.asserts =
-      kept(node.asserts, [&](std::size_t i) { return used.is_used_assert(i); });
-  cleaned.locals = kept(node.locals, [&](std::size_t i) {
-    return used.is_used(node.locals[i].name->text());
-  });
+  cleaned.defs = kept(
+      node.defs,
+      [&](std::size_t i) {
+        const def& equation = node.defs[i];
+        return equation.lefts.size() != 1 || used.is_used(equation.lefts[0]->name->text());
+      },
+      parts.defs);
+  cleaned.asserts = kept(
+      node.asserts, [&](std::size_t i) { return used.is_used_assert(i); }, parts.asserts);
+  cleaned.locals = kept(
+      node.locals, [&](std::size_t i) { return used.is_used(node.locals[i].name->text()); },
+      parts.locals);
   if (cleanall)
-    cleaned.inputs = kept(node.inputs, [&](std::size_t i) {
-      return used.is_used(node.inputs[i].var.name->text());
-    });
+    cleaned.inputs = kept(
+        node.inputs,
+        [&](std::size_t i) { return used.is_used(node.inputs[i].var.name->text()); },
+        parts.inputs);
   return cleaned;
 }
 

@@ -8,8 +8,9 @@
 void set_cleanall(bool erase_inputs);
 
 /// The node without the locals, equations and assertions that nothing needs
-/// (and without such inputs when the switch is on); fails with the
-/// `Internal_error` of `make_def_table` for a left that is not a variable.
+/// (and without such inputs when the switch is on), valid until the next
+/// call; fails with the `Internal_error` of `make_def_table` for a left that
+/// is not a variable.
 node_def clean_node(const node_def& node);
 
 /// Prints the cleaned form of every node, in declaration order, and nothing

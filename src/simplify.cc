@@ -28,11 +28,14 @@ struct memo_tables {
   flat_map<const val_exp* const*, const val_exp*> var2simp;
   // By structural number of the expression simplified.
   std::vector<const val_exp*> exp2simp;
+  // By address of the name or literal simplified.
+  flat_map<const val_exp*, const val_exp*> leaf2simp;
   structural_ids identity;
 
   void clear() {
     var2simp.clear();
     exp2simp.clear();
+    leaf2simp.clear();
     identity.clear();
   }
 };
@@ -52,6 +55,7 @@ class simplifier {
       : var2def_(make_def_table(node)),
         var2simp_(memos.var2simp),
         exp2simp_(memos.exp2simp),
+        leaf2simp_(memos.leaf2simp),
         identity_(memos.identity) {
     memos.clear();
   }
@@ -75,6 +79,19 @@ class simplifier {
       }
     }
     add_exp2simp(a, true_exp);
+  }
+
+  // Once the facts are recorded, the expressions met are looked up only when
+  // one of the expressions already simplified has the same kind at its root:
+  // any other's simplification depends on its structure alone, so equal
+  // structures simplify alike without a memo, and only those that may meet
+  // a fact or an earlier result are numbered.
+  void facts_recorded() {
+    facts_fixed_ = true;
+    for (std::uint32_t id = 0; id < exp2simp_.size(); ++id)
+      if (exp2simp_[id] != nullptr)
+        known_kinds_ |= std::uint64_t{1}
+                        << structural_ids::kind_class(identity_.example(id)->kind());
   }
 
   const val_exp* simplify_right_side(const def& equation) {
@@ -110,7 +127,13 @@ class simplifier {
   }
 
   const val_exp* simplify_exp(const val_exp* e) {
-    return simplify_exp(e, identity_.id_of(e));
+    if (!facts_fixed_) return simplify_exp(e, identity_.id_of(e));
+    if ((known_kinds_ >> structural_ids::kind_class(e->kind()) & 1) != 0) {
+      std::uint32_t id = identity_.id_of(e);
+      if (id < exp2simp_.size() && exp2simp_[id] != nullptr) return exp2simp_[id];
+    }
+    stack_room::check();
+    return rewrite(e, no_id);
   }
 
   // The operands' numbers come with their node's, so that an expression is
@@ -127,11 +150,27 @@ class simplifier {
     switch (e->kind()) {
       case nat_pre: return e;
       case nat_iconst:
-        return make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
-      case nat_rconst: return real_value(float_of_zoreal(e->name()->text()));
-      case nat_ident: return simplify_ident(e);
+      case nat_rconst:
+      case nat_ident: return simplify_leaf(e);
       default: return simplify_application(e, id);
     }
+  }
+
+  // A name or a literal simplifies alike wherever it stands, once its
+  // variable's definition is done, and the reader shares the leaf of each
+  // text: each leaf is simplified once in a node, and its value made once.
+  const val_exp* simplify_leaf(const val_exp* e) {
+    if (const val_exp* const* known = leaf2simp_.find(e)) return *known;
+    const val_exp* simplified;
+    switch (e->kind()) {
+      case nat_iconst:
+        simplified = make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
+        break;
+      case nat_rconst: simplified = real_value(float_of_zoreal(e->name()->text())); break;
+      default: simplified = simplify_ident(e);
+    }
+    leaf2simp_.try_emplace(e, simplified);
+    return simplified;
   }
 
   // A variable is replaced only by a simplified definition without operands:
@@ -149,7 +188,8 @@ class simplifier {
     small_buffer<const val_exp*> simplified(ops.size());
     bool unchanged = true;
     for (std::size_t i = 0; i < ops.size(); ++i) {
-      simplified[i] = simplify_exp(ops[i], identity_.operand_ids(id)[i]);
+      simplified[i] = id == no_id ? simplify_exp(ops[i])
+                                  : simplify_exp(ops[i], identity_.operand_ids(id)[i]);
       unchanged = unchanged && prints_as(simplified[i], ops[i]);
     }
     if (simp_rule rule = simp_table(e->kind()))
@@ -166,9 +206,16 @@ class simplifier {
     exp2simp_[id] = simplified;
   }
 
+  // The number of an expression simplified without being numbered.
+  static constexpr std::uint32_t no_id = ~std::uint32_t{0};
+
   def_table var2def_;
+  bool facts_fixed_ = false;
+  std::uint64_t known_kinds_ = 0;  // bit k: a simplified expression of kind class k
+  static_assert(nat_struct < 64, "every kind has its bit");
   flat_map<const val_exp* const*, const val_exp*>& var2simp_;
   std::vector<const val_exp*>& exp2simp_;
+  flat_map<const val_exp*, const val_exp*>& leaf2simp_;
   structural_ids& identity_;
 };
 
@@ -211,6 +258,7 @@ std::span<const rewritten_def> simplify_defs(const node_def& node) {
   forget_unprintable_reals();
   simplifier context(node, node_memos);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
+  context.facts_recorded();
   for (std::size_t i = 0; i < node.defs.size(); ++i) {
     const val_exp* simplified = context.simplify_right_side(node.defs[i]);
     if (simplified != node.defs[i].exp) changes.push_back({i, simplified});

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <bit>
 
-#include "small_buffer.h"
 #include "stack_room.h"
 
 namespace {
@@ -43,23 +42,38 @@ bool payload_is_text(exp_kind kind) {
 
 // Only nodes with operands are remembered by address: a leaf is numbered as
 // fast as it is found, and the numbers of shared subtrees are computed once.
+// The operands' numbers wait on a stack of their own, which every call leaves
+// as it found it.
 std::uint32_t structural_ids::id_of(const val_exp* e) {
   std::span<const val_exp* const> ops = e->ops();
   if (ops.empty()) return leaf_id(e);
   if (const std::uint32_t* known = numbered_.find(e)) return *known;
   stack_room::check();
-  small_buffer<std::uint32_t> operands(ops.size());
-  for (std::size_t i = 0; i < ops.size(); ++i) operands[i] = id_of(ops[i]);
-  std::uint32_t number = intern(e, e->kind(), payload_key(e), operands.all());
+  std::size_t first = operand_stack_.size();
+  for (const val_exp* operand : ops) {
+    std::uint32_t number = id_of(operand);
+    operand_stack_.push_back(number);
+  }
+  std::uint32_t number =
+      intern(e, e->kind(), payload_key(e), {operand_stack_.data() + first, ops.size()});
+  operand_stack_.resize(first);
   numbered_.try_emplace(e, number);
   return number;
 }
 
 std::uint32_t structural_ids::leaf_id(const val_exp* e) {
-  if (e->kind() == nat_iconst)
-    if (std::optional<std::int64_t> value = value_of_shortest_zoint(e->name()->text()))
-      return intern(e, nat_ival, static_cast<std::uint64_t>(*value), {});
-  return intern(e, e->kind(), payload_key(e), {});
+  auto address = reinterpret_cast<std::uintptr_t>(e);
+  recent_leaf& recent =
+      recent_leaves_[(address * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(recent_count))];
+  if (recent.leaf == e) return recent.number;
+  std::uint32_t number;
+  std::optional<std::int64_t> value;
+  if (e->kind() == nat_iconst && (value = value_of_shortest_zoint(e->name()->text())))
+    number = intern(e, nat_ival, static_cast<std::uint64_t>(*value), {});
+  else
+    number = intern(e, e->kind(), payload_key(e), {});
+  recent = {e, number};
+  return number;
 }
 
 // Slots far more than the structures needed are given back, so that
@@ -70,6 +84,8 @@ void structural_ids::clear() {
   else
     std::fill(slots_.begin(), slots_.end(), slot{});
   numbered_.clear();
+  operand_stack_.clear();
+  recent_leaves_.fill({});
   shapes_.clear();
   operand_numbers_.clear();
 }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -44,7 +45,10 @@ TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMarkAndReusesTheChunks) 
   EXPECT_EQ(store.allocate(std::size_t{4} << 20), big);  // the kept chunk holds it
   store.rewind(start);
   EXPECT_EQ(destroyed, 2);
-  EXPECT_NE(store.allocate(std::size_t{6} << 20), big);  // too small: replaced
+  // Too small: replaced by a chunk that holds it all (the sanitizers' builds
+  // see the whole block written).
+  auto* replaced = static_cast<char*>(store.allocate(std::size_t{6} << 20));
+  std::fill_n(replaced, std::size_t{6} << 20, 'x');
   EXPECT_EQ(store.reserved(), reserved + (std::size_t{6} << 20));
 }
 

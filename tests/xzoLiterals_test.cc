@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <limits>
 #include <string>
 
@@ -94,6 +95,39 @@ TEST(Literals, RealsCloseToTheirTextPrintWithAWarningLine) {
   EXPECT_EQ(testing::internal::GetCapturedStderr(),
             "Warning: round error of 3.333333E-08 while converting internal value to "
             "\"3.333333E-01\"\n");
+}
+
+namespace {
+
+std::string printf_e(double value) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%E", value);
+  return text;
+}
+
+}  // namespace
+
+// Conversions are remembered: repeated, evicted by many others or refused,
+// each must still give its own result, and each printing its own warning.
+TEST(Literals, RepeatedRealConversionsGiveTheirFirstResults) {
+  testing::internal::CaptureStderr();
+  for (int round = 0; round < 2; ++round) {
+    for (int i = 1; i <= 200; ++i) {
+      EXPECT_EQ(zoreal_of_float(i * 0.25), printf_e(i * 0.25));
+      EXPECT_EQ(float_of_zoreal(std::to_string(i) + ".5"), i + 0.5);
+    }
+    EXPECT_EQ(zoreal_of_float(1.0 / 3.0), "3.333333E-01");
+    EXPECT_EQ(float_of_zoreal("0.000000000000000000001"), 1e-21);
+    EXPECT_EQ(float_of_zoreal("0.0000000000000000000000001"), 1e-25);
+    EXPECT_EQ(message_of([] { float_of_zoreal("0.333333333"); }),
+              "(float_of_zoreal) \"0.333333333\" is not a valid numerical notation");
+    EXPECT_EQ(message_of([] { zoreal_of_float(12345.678); }),
+              "(zoreal_of_float) \"1.234568E+04\" is not a valid numerical notation");
+  }
+  const std::string warning =
+      "Warning: round error of 3.333333E-08 while converting internal value to "
+      "\"3.333333E-01\"\n";
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), warning + warning);
 }
 
 TEST(Literals, RealsFarFromTheirTextOrNotFiniteAreRefused) {
