@@ -24,6 +24,12 @@ struct short_text_hash {
   }
 };
 
+/// The slot of the key among 2^bits slots by Fibonacci hashing, which spreads
+/// keys whose low bits are alike, as those of aligned pointers are.
+constexpr std::size_t fibonacci_slot(std::uint64_t key, int bits) {
+  return static_cast<std::size_t>((key * 0x9E3779B97F4A7C15ull) >> (64 - bits));
+}
+
 /// Whether two keys are equal. Names read from one text share their bytes,
 /// so two texts at one address are equal without a look at their bytes.
 template <typename Key>
@@ -92,11 +98,9 @@ class flat_map {
 
   std::size_t mask() const { return slots_.size() - 1; }
 
-  // Fibonacci hashing spreads hashes whose low bits are alike, as those of
-  // aligned pointers are.
   std::size_t home(const Key& key) const {
-    std::uint64_t mixed = static_cast<std::uint64_t>(Hash{}(key)) * 0x9E3779B97F4A7C15ull;
-    return static_cast<std::size_t>(mixed >> (64 - std::countr_zero(slots_.size())));
+    return fibonacci_slot(static_cast<std::uint64_t>(Hash{}(key)),
+                          std::countr_zero(slots_.size()));
   }
 
   void rehash(std::size_t count) {

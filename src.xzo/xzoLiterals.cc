@@ -79,7 +79,7 @@ std::int64_t int_of_zoint(std::string_view text) {
 // those that succeed.
 template <typename Entry>
 Entry& recent_entry(std::array<Entry, 64>& entries, std::uint64_t key) {
-  return entries[(key * 0x9E3779B97F4A7C15ull) >> 58];
+  return entries[fibonacci_slot(key, std::countr_zero(entries.size()))];
 }
 
 double float_of_zoreal(std::string_view text) {

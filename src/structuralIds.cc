@@ -64,7 +64,7 @@ std::uint32_t structural_ids::id_of(const val_exp* e) {
 std::uint32_t structural_ids::leaf_id(const val_exp* e) {
   auto address = reinterpret_cast<std::uintptr_t>(e);
   recent_leaf& recent =
-      recent_leaves_[(address * 0x9E3779B97F4A7C15ull) >> (64 - std::countr_zero(recent_count))];
+      recent_leaves_[fibonacci_slot(address, std::countr_zero(recent_count))];
   if (recent.leaf == e) return recent.number;
   std::uint32_t number;
   std::optional<std::int64_t> value;
