@@ -54,13 +54,11 @@ void run_mode_on(package& pack) {
     return;
   }
   if (main_arg::cleanup()) {
-    set_cleanall(false);
-    cleanup_package(pack);
+    cleanup_package(pack, false);
     return;
   }
   if (main_arg::cleanall()) {
-    set_cleanall(true);
-    cleanup_package(pack);
+    cleanup_package(pack, true);
     return;
   }
   if (main_arg::kind2quelm()) {

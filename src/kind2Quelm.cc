@@ -10,6 +10,7 @@
 #include "xzo.h"
 #include "xzoDecls.h"
 #include "xzoDump.h"
+#include "xzoProperty.h"
 #include "xzoTyping.h"
 #include "xzoUsrOps.h"
 
@@ -103,19 +104,6 @@ bool treat_oper(package& pack, const std::string& id, ident name, const oper& op
     throw Global_error{"operator " + id + " already declared"};
   pack.items.insert(pack.items.begin(), {oper_item, harness_name});
   return true;
-}
-
-std::optional<std::string_view> property_text(std::string_view annotation) {
-  if (!annotation.starts_with(property_mark)) return std::nullopt;
-  std::string_view rest = annotation.substr(property_mark.size());
-  std::size_t end = rest.find(';');
-  if (end == std::string_view::npos) return std::nullopt;
-  return rest.substr(0, end);
-}
-
-text_origin property_origin(pragma annotation) {
-  lexeme position = store_get(run_positions(), annotation);
-  return {position.line, position.cstart + static_cast<int>(property_mark.size())};
 }
 
 std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas) {

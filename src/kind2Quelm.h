@@ -3,7 +3,6 @@
 // defined as the conjunction of its properties, for the quelm model checker.
 #pragma once
 
-#include <optional>
 #include <span>
 #include <string>
 #include <vector>
@@ -29,17 +28,6 @@ bool treat_oper(package& pack, const std::string& id, ident name, const oper& op
 /// expression placed where it stands in the file. Fails with `Syntax_error`
 /// for a property that is not one expression.
 std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas);
-
-/// The mark that begins the text of a property annotation.
-inline constexpr std::string_view property_mark = "PROPERTY ";
-
-/// The property of an annotation that begins exactly with "PROPERTY " and has
-/// a ";" after it: the text between the two; none for another annotation.
-std::optional<std::string_view> property_text(std::string_view annotation);
-
-/// Where the property of the annotation begins in the file: the annotation's
-/// line, past "PROPERTY ".
-text_origin property_origin(pragma annotation);
 
 /// The conjunction of the expressions, nested to the right; there is at least
 /// one.

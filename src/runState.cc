@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "arena.h"
-#include "cleanup.h"
 #include "lexeme.h"
 #include "mainArg.h"
 #include "scratch_list.h"
@@ -34,7 +33,6 @@ void reset_run_settings() {
   main_arg::reset();
   verbose::set(0);
   usr_int_mode = usr_real_mode = usr_bool_mode = false;
-  set_cleanall(false);
   reset_simplify_progress();
   empty_env().clear_node_part();
 }

@@ -38,8 +38,7 @@ std::string remains(const node_def& node) {
 }
 
 std::string cleaned(const node_def& node, bool erase_inputs) {
-  set_cleanall(erase_inputs);
-  return remains(clean_node(node));
+  return remains(node_cleaner(erase_inputs).clean(node));
 }
 
 }  // namespace
@@ -123,8 +122,8 @@ TEST(Cleanup, AnAssertionChainAsLongAsTheNodeIsFollowedToItsEnd) {
                 run_arena().copy(std::span<const val_exp* const>(asserts)),
                 run_arena().copy(std::span<const def>(defs)),
                 {}};
-  set_cleanall(true);
-  node_def result = clean_node(node);
+  node_cleaner cleaner(true);
+  node_def result = cleaner.clean(node);
   EXPECT_TRUE(result.inputs.empty());
   EXPECT_EQ(result.locals.size(), locals.size());
   EXPECT_EQ(result.defs.size(), defs.size());
@@ -140,7 +139,7 @@ TEST(Cleanup, AFieldLeftFailsLikeTheDefinitionsTable) {
                 {},      {}, seq({def{seq({item}), lit("1")}}),
                 {}};
   try {
-    clean_node(node);
+    node_cleaner(false).clean(node);
     FAIL() << "no failure";
   } catch (const Internal_error& failure) {
     EXPECT_EQ(failure.function, "make_def_table::treat_equation");
@@ -168,8 +167,7 @@ TEST(CleanupPackage, PrintsTheCleanedNodesAloneInDeclarationOrder) {
                {},
                seq({equation({left_var("z")}, gt(var("x"), lit("0")))}),
                {}});
-  set_cleanall(true);
-  print_outcome result = print_into_string([&] { cleanup_package(source.pack); });
+  print_outcome result = print_into_string([&] { cleanup_package(source.pack, true); });
   EXPECT_EQ(result.text,
             "node B (\n__DUMMY : bool\n) returns (\n   y : int\n);\n"
             "let\n   y = k;\ntel\n");

@@ -4,10 +4,10 @@
 
 #include "checkExp.h"
 #include "checkNeeds.h"
-#include "cleanup.h"
-#include "kind2Quelm.h"
 #include "small_buffer.h"
 #include "xzo.h"
+#include "xzoNeeds.h"
+#include "xzoProperty.h"
 
 namespace {
 
@@ -259,7 +259,7 @@ class node_checker {
 
   void check_annotation(pragma annotation) {
     std::string_view text = annotation->text();
-    std::optional<std::string_view> property = kind2_quelm::property_text(text);
+    std::optional<std::string_view> property = property_text(text);
     if (!property) {
       if (text.starts_with("PROPERTY"))
         scope_.found.warning(span_of_text(annotation), "property",
@@ -269,7 +269,7 @@ class node_checker {
     }
     const val_exp* read = nullptr;
     try {
-      read = exp_of_string(*property, kind2_quelm::property_origin(annotation));
+      read = exp_of_string(*property, property_origin(annotation));
     } catch (const Syntax_error&) {
     } catch (const Fatal_error&) {
     }
@@ -331,23 +331,19 @@ bool check_node(check_scope& scope, const env& package_env, const node_def& node
 
 void warn_interface_change(check_scope& scope, const node_def& node) {
   if (scope.called.find(node.name->text()) == nullptr) return;
-  node_def cleaned;
+  need_marking needs;
   try {
-    set_cleanall(true);
-    cleaned = clean_node(node);
+    needs.mark_node(node, make_def_table(node));
   } catch (const Internal_error&) {
     return;
   } catch (const Global_error&) {
     return;
   }
-  if (cleaned.inputs.size() == node.inputs.size()) return;
   std::string removed;
-  for (const input_flow& input : node.inputs) {
-    bool kept = false;
-    for (const input_flow& left : cleaned.inputs)
-      kept = kept || left.var.name == input.var.name;
-    if (!kept) removed += (removed.empty() ? "" : ", ") + quoted(input.var.name->text());
-  }
+  for (const input_flow& input : node.inputs)
+    if (!needs.is_used(input.var.name->text()))
+      removed += (removed.empty() ? "" : ", ") + quoted(input.var.name->text());
+  if (removed.empty()) return;
   scope.found.warning(span_of_text(node.name), "cleanall",
                       "-cleanall would remove input(s) " + removed + " of node " +
                           quoted(node.name->text()) + ", which is called");

@@ -1,0 +1,17 @@
+#include "xzoProperty.h"
+
+#include "lexeme.h"
+#include "xzoDecls.h"
+
+std::optional<std::string_view> property_text(std::string_view annotation) {
+  if (!annotation.starts_with(property_mark)) return std::nullopt;
+  std::string_view rest = annotation.substr(property_mark.size());
+  std::size_t end = rest.find(';');
+  if (end == std::string_view::npos) return std::nullopt;
+  return rest.substr(0, end);
+}
+
+text_origin property_origin(pragma annotation) {
+  lexeme position = store_get(run_positions(), annotation);
+  return {position.line, position.cstart + static_cast<int>(property_mark.size())};
+}

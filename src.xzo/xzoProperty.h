@@ -1,0 +1,22 @@
+// The property annotations of a node: an annotation whose text begins with
+// "PROPERTY " holds, before its first ";", one Boolean expression that the
+// node must keep true. The harness of -k2quelm, cleaning and the checker all
+// read them the same way.
+#pragma once
+
+#include <optional>
+#include <string_view>
+
+#include "xzo.h"
+#include "xzoAst.h"
+
+/// The mark that begins the text of a property annotation.
+inline constexpr std::string_view property_mark = "PROPERTY ";
+
+/// The property of an annotation that begins exactly with "PROPERTY " and has
+/// a ";" after it: the text between the two; none for another annotation.
+std::optional<std::string_view> property_text(std::string_view annotation);
+
+/// Where the property of the annotation begins in the file: the annotation's
+/// line, past "PROPERTY ".
+text_origin property_origin(pragma annotation);
