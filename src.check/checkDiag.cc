@@ -36,8 +36,9 @@ void diagnostics::hold() {
   held_.insert(held_.end(), std::make_move_iterator(found_.begin()),
                std::make_move_iterator(found_.end()));
   found_.clear();
-  std::stable_sort(held_.begin() + static_cast<std::ptrdiff_t>(next_held_), held_.end(),
-                   [](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
+  std::stable_sort(
+      held_.begin() + static_cast<std::ptrdiff_t>(next_held_), held_.end(),
+      [](const diagnostic& a, const diagnostic& b) { return key(a) < key(b); });
 }
 
 // A held diagnostic was found before any in `found_`: at one place it goes

@@ -274,7 +274,8 @@ void exp_checker::report_missing_fields(const val_exp* e, const struct_info& dec
   const struct_cons& cons = e->cons();
   for (ident field : declared.field_names) {
     bool given = false;
-    for (ident written : cons.field_names) given = given || written->text() == field->text();
+    for (ident written : cons.field_names)
+      given = given || written->text() == field->text();
     if (given || declared.fields.find(field->text())->default_value != nullptr) continue;
     scope_.found.error(place_of(e), "type",
                        "field " + quoted(field->text()) + " of structure " +

@@ -92,7 +92,8 @@ const node_def* node_read_again(const input_channel& input, source_lines& lines,
   }
   if (again.opers.size() != 1) return nullptr;
   const oper& read = *again.opers.begin()->value;
-  if (read.kind != node_oper || read.node->name->text() != node.name->text()) return nullptr;
+  if (read.kind != node_oper || read.node->name->text() != node.name->text())
+    return nullptr;
   return read.node;
 }
 

@@ -187,7 +187,8 @@ class node_checker {
       scope_.found
           .error(span_of_text(name), "redefined",
                  quoted(text) + " is defined by more than one equation")
-          .notes.push_back({span_of_text(declared->first_definition), "first defined here"});
+          .notes.push_back(
+              {span_of_text(declared->first_definition), "first defined here"});
     } else {
       declared->defined = true;
       declared->first_definition = name;
@@ -295,7 +296,7 @@ class node_checker {
   declared_name* own_declaration(const flow& variable) {
     declared_name* declared = scope_.node_names.find(variable.name->text());
     return declared != nullptr && declared->declaration == variable.name ? declared
-                                                                          : nullptr;
+                                                                         : nullptr;
   }
 
   void warn_unused(const flow& variable, const char* role) {

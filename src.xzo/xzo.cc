@@ -114,17 +114,16 @@ class channel_segments : public segment_source {
   }
 
  private:
-
   // Reads into the buffer from `filled` until it is full or the channel ends;
   // gives the number of bytes read.
   std::size_t fill(text_buffer& target, std::size_t filled) {
     std::size_t start = filled;
     while (filled < target.capacity && !at_end_) {
-      ssize_t count =
-          positioned_ ? ::pread(channel_.fd, target.bytes.get() + filled,
-                                target.capacity - filled, static_cast<off_t>(offset_))
-                      : ::read(channel_.fd, target.bytes.get() + filled,
-                               target.capacity - filled);
+      ssize_t count = positioned_
+                          ? ::pread(channel_.fd, target.bytes.get() + filled,
+                                    target.capacity - filled, static_cast<off_t>(offset_))
+                          : ::read(channel_.fd, target.bytes.get() + filled,
+                                   target.capacity - filled);
       if (count < 0) {
         if (errno == EINTR) continue;
         throw System_error{channel_.name + ": " + std::strerror(errno)};
@@ -259,7 +258,9 @@ void read_node_again(const input_channel& channel, std::uint64_t offset,
   start_line(start.line, 0);
   places.stop_after_one_node();
   parse_context context{{{}, 0, static_cast<std::uint64_t>(start.column - 1), &segments},
-                        entry_point::file, pack, run_positions()};
+                        entry_point::file,
+                        pack,
+                        run_positions()};
   context.places = &places;
   try {
     run_parser(context);

@@ -136,9 +136,10 @@ const val_exp* make_val_exp(const exp_nature& nat, std::span<const val_exp* cons
   if (ops.size() < admitted.fewest || ops.size() > admitted.most)
     throw Internal_error{"make_val_exp", "operand count " + std::to_string(ops.size()) +
                                              " not admitted by the expression kind"};
-  std::size_t payload_size = val_exp::has_payload(nat.kind) ? sizeof(val_exp::payload) : 0;
-  char* block = static_cast<char*>(run_arena().allocate(
-      sizeof(val_exp) + payload_size + ops.size() * sizeof(val_exp*)));
+  std::size_t payload_size =
+      val_exp::has_payload(nat.kind) ? sizeof(val_exp::payload) : 0;
+  char* block = static_cast<char*>(run_arena().allocate(sizeof(val_exp) + payload_size +
+                                                        ops.size() * sizeof(val_exp*)));
   auto* node = new (block) val_exp(nat.kind, static_cast<std::uint32_t>(ops.size()));
   char* after = block + sizeof(val_exp);
   if (payload_size != 0) {

@@ -113,9 +113,9 @@ const slice* make_slice(const val_exp* first, const val_exp* last, const val_exp
 /// One item of a node body: an assertion, an equation or an annotation.
 struct body_item {
   enum which { assertion, equation, annotation } kind;
-  const val_exp* exp = nullptr;             // assertion, equation
-  left_list lefts = {};                     // equation
-  pragma note = nullptr;                    // annotation
+  const val_exp* exp = nullptr;  // assertion, equation
+  left_list lefts = {};          // equation
+  pragma note = nullptr;         // annotation
 };
 
 /// The equation of one left and that right side; the lefts of a single

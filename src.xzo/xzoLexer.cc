@@ -35,14 +35,22 @@ constexpr std::uint64_t packed(std::string_view text) {
 }
 
 constexpr std::pair<std::string_view, token_kind> keywords[] = {
-    {"and", TK_AND}, {"assert", TK_ASSERT}, {"bool", TK_BOOL}, {"const", TK_CONST},
-    {"current", TK_CURRENT}, {"div", TK_DIV}, {"else", TK_ELSE}, {"enum", TK_ENUM},
-    {"equa", TK_EQUA}, {"false", TK_FALSE}, {"if", TK_IF}, {"int", TK_INT},
-    {"let", TK_LET}, {"mod", TK_MOD}, {"node", TK_NODE}, {"function", TK_FUNCTION},
-    {"unsafe", TK_UNSAFE}, {"not", TK_NOT}, {"or", TK_OR}, {"nor", TK_NOR},
-    {"pre", TK_PRE}, {"real", TK_REAL}, {"returns", TK_RETURNS}, {"tel", TK_TEL},
-    {"type", TK_TYPE}, {"struct", TK_STRUCT}, {"step", TK_STEP}, {"then", TK_THEN},
-    {"true", TK_TRUE}, {"var", TK_VAR}, {"when", TK_WHEN}, {"xor", TK_XOR},
+    {"and", TK_AND},         {"assert", TK_ASSERT},
+    {"bool", TK_BOOL},       {"const", TK_CONST},
+    {"current", TK_CURRENT}, {"div", TK_DIV},
+    {"else", TK_ELSE},       {"enum", TK_ENUM},
+    {"equa", TK_EQUA},       {"false", TK_FALSE},
+    {"if", TK_IF},           {"int", TK_INT},
+    {"let", TK_LET},         {"mod", TK_MOD},
+    {"node", TK_NODE},       {"function", TK_FUNCTION},
+    {"unsafe", TK_UNSAFE},   {"not", TK_NOT},
+    {"or", TK_OR},           {"nor", TK_NOR},
+    {"pre", TK_PRE},         {"real", TK_REAL},
+    {"returns", TK_RETURNS}, {"tel", TK_TEL},
+    {"type", TK_TYPE},       {"struct", TK_STRUCT},
+    {"step", TK_STEP},       {"then", TK_THEN},
+    {"true", TK_TRUE},       {"var", TK_VAR},
+    {"when", TK_WHEN},       {"xor", TK_XOR},
     {"of", TK_OF},
 };
 

@@ -90,7 +90,8 @@ double float_of_zoreal(std::string_view text) {
   };
   static std::array<read_text, 64> recent;
   read_text& known = recent_entry(recent, short_text_hash{}(text));
-  if (known.length == text.size() && std::string_view(known.text.data(), known.length) == text)
+  if (known.length == text.size() &&
+      std::string_view(known.text.data(), known.length) == text)
     return known.value;
   double value = 0;
   if (!read_real(text, value)) throw not_numerical("float_of_zoreal", text);

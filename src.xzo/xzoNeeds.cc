@@ -80,7 +80,8 @@ void need_marking::mark(std::string_view name) {
     for (std::int32_t w = state.first_waiter; w != no_waiter; w = waiters_[w].next)
       treat_one_assert(waiters_[w].assertion);
     ident clock = state.clock;
-    if (const val_exp* const* found = definitions_->find(name)) pending_.push_back(*found);
+    if (const val_exp* const* found = definitions_->find(name))
+      pending_.push_back(*found);
     if (clock == nullptr) return;
     name = clock->text();
   }
@@ -95,7 +96,8 @@ void need_marking::propagate() {
     switch (e->kind()) {
       case nat_ident: mark(e->name()->text()); break;
       case nat_tuple_elem:
-        if (walked_tuples_.try_emplace(e->op(0), true).second) pending_.push_back(e->op(0));
+        if (walked_tuples_.try_emplace(e->op(0), true).second)
+          pending_.push_back(e->op(0));
         break;
       default: pending_.insert(pending_.end(), e->ops().begin(), e->ops().end());
     }

@@ -15,10 +15,9 @@ const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
   auto distance = static_cast<std::uint32_t>(std::clamp(last.line - first.line, 0, 255));
   if (count_ % block_size == 0)
     blocks_.push_back(std::make_unique_for_overwrite<packed_tokens[]>(block_size));
-  blocks_.back()[count_ % block_size] = {static_cast<std::uint32_t>(first.line),
-                                         static_cast<std::uint32_t>(first.cstart),
-                                         static_cast<std::uint32_t>(last.cend) << 8 |
-                                             distance};
+  blocks_.back()[count_ % block_size] = {
+      static_cast<std::uint32_t>(first.line), static_cast<std::uint32_t>(first.cstart),
+      static_cast<std::uint32_t>(last.cend) << 8 | distance};
   return with_place_id(fresh, ++count_);
 }
 
@@ -58,7 +57,7 @@ const left* reading_places::left_id(const lexeme& token, leaf_table& leaves,
 }
 
 const type_exp* reading_places::named_type(const lexeme& token, leaf_table& leaves,
-                                          position_store& positions) {
+                                           position_store& positions) {
   if (in_locals_) return leaves.named_type(leaves.name(token));
   return make_named_type(store_add(positions, token));
 }
@@ -149,7 +148,9 @@ void read_node_again(std::string_view text, const node_start& start, package& pa
   start_line(start.line, 0);
   places.stop_after_one_node();
   parse_context context{{text, 0, static_cast<std::uint64_t>(start.column - 1)},
-                        entry_point::file, pack, run_positions()};
+                        entry_point::file,
+                        pack,
+                        run_positions()};
   context.places = &places;
   try {
     if (parse(context) != 0) throw Syntax_error{};

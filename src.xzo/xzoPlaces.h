@@ -49,7 +49,8 @@ class reading_places {
   /// Whether the places inside node bodies are kept, or only where each node
   /// starts.
   enum class bodies { placed, shared };
-  explicit reading_places(bodies kept = bodies::placed) : share_bodies_(kept == bodies::shared) {}
+  explicit reading_places(bodies kept = bodies::placed)
+      : share_bodies_(kept == bodies::shared) {}
 
   /// Records the stretch from `first` to `last`, the node's own tokens, for a
   /// node no one else holds yet, and gives the node back.
@@ -61,8 +62,8 @@ class reading_places {
   /// A leaf of its own for the token, whose place is kept here while there is
   /// room, its text shared through `leaves`; past that, with a text of its
   /// own that holds the place.
-  [[gnu::cold]] const val_exp* leaf(exp_kind kind, const lexeme& token, leaf_table& leaves,
-                                    position_store& positions);
+  [[gnu::cold]] const val_exp* leaf(exp_kind kind, const lexeme& token,
+                                    leaf_table& leaves, position_store& positions);
   /// The name with the token's text: with its position, unless shared.
   [[gnu::cold]] ident name(const lexeme& token, leaf_table& leaves,
                            position_store& positions);

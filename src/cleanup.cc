@@ -33,13 +33,15 @@ node_def node_cleaner::clean(const node_def& node) {
       node.defs,
       [&](std::size_t i) {
         const def& equation = node.defs[i];
-        return equation.lefts.size() != 1 || needs_.is_used(equation.lefts[0]->name->text());
+        return equation.lefts.size() != 1 ||
+               needs_.is_used(equation.lefts[0]->name->text());
       },
       defs_);
   cleaned.asserts = kept(
       node.asserts, [&](std::size_t i) { return needs_.is_used_assert(i); }, asserts_);
   cleaned.locals = kept(
-      node.locals, [&](std::size_t i) { return needs_.is_used(node.locals[i].name->text()); },
+      node.locals,
+      [&](std::size_t i) { return needs_.is_used(node.locals[i].name->text()); },
       locals_);
   if (erase_inputs_)
     cleaned.inputs = kept(

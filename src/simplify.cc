@@ -114,7 +114,8 @@ class simplifier {
   }
 
   // The same, for the variable's entry in the definitions.
-  const val_exp* simplify_var_def(std::string_view var, const val_exp* const* definition) {
+  const val_exp* simplify_var_def(std::string_view var,
+                                  const val_exp* const* definition) {
     auto [known, fresh] = var2simp_.try_emplace(definition, nullptr);
     if (!fresh) {
       if (*known != nullptr) return *known;

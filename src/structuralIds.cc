@@ -124,7 +124,8 @@ bool structural_ids::same_shape(const shape& known, const val_exp* e, exp_kind k
   return true;
 }
 
-std::uint32_t structural_ids::intern(const val_exp* e, exp_kind kind, std::uint64_t payload,
+std::uint32_t structural_ids::intern(const val_exp* e, exp_kind kind,
+                                     std::uint64_t payload,
                                      std::span<const std::uint32_t> operands) {
   if (2 * (shapes_.size() + 1) > slots_.size()) grow();
   std::uint64_t full_hash = mix(mix(0xcbf29ce484222325ull, kind), payload);

@@ -30,13 +30,16 @@ class structural_ids {
   /// Expressions that differ at the root in operand count or kind (an
   /// integer literal counting as a value) are told apart without numbering.
   bool same(const val_exp* a, const val_exp* b) {
-    return a == b || (a->ops().size() == b->ops().size() &&
-                      kind_class(a->kind()) == kind_class(b->kind()) && id_of(a) == id_of(b));
+    return a == b ||
+           (a->ops().size() == b->ops().size() &&
+            kind_class(a->kind()) == kind_class(b->kind()) && id_of(a) == id_of(b));
   }
 
   /// The kind of an expression, an integer literal counting as a value: what
   /// two structurally equal expressions have alike at the root.
-  static exp_kind kind_class(exp_kind kind) { return kind == nat_iconst ? nat_ival : kind; }
+  static exp_kind kind_class(exp_kind kind) {
+    return kind == nat_iconst ? nat_ival : kind;
+  }
 
   /// An expression numbered `id`.
   const val_exp* example(std::uint32_t id) const { return shapes_[id].example; }
@@ -71,8 +74,8 @@ class structural_ids {
 
   std::uint32_t leaf_id(const val_exp* e);
   std::uint64_t payload_key(const val_exp* e);
-  bool same_shape(const shape& known, const val_exp* e, exp_kind kind, std::uint64_t payload,
-                  std::span<const std::uint32_t> operands) const;
+  bool same_shape(const shape& known, const val_exp* e, exp_kind kind,
+                  std::uint64_t payload, std::span<const std::uint32_t> operands) const;
   std::uint32_t intern(const val_exp* e, exp_kind kind, std::uint64_t payload,
                        std::span<const std::uint32_t> operands);
   void grow();
@@ -81,6 +84,6 @@ class structural_ids {
   std::vector<shape> shapes_;
   std::vector<std::uint32_t> operand_numbers_;
   std::vector<std::uint32_t> operand_stack_;  // the operands' numbers being gathered
-  std::vector<slot> slots_;  // a power of two, at most half full
+  std::vector<slot> slots_;                   // a power of two, at most half full
   std::array<recent_leaf, recent_count> recent_leaves_{};
 };

@@ -40,7 +40,8 @@ TEST(CheckDiag, SourceOrderHeldAmongFlushedSameplaceInOrderFoundPlacelessLast) {
 TEST(CheckDiag, SourceLinesFromKeptTextAndFromFileAgree) {
   const std::string text = "first\n\tsecond\r\n\n" + std::string(70000, 'x') + "\nlast";
   std::string lines_text;
-  for (int line = 5; line < 300; ++line) lines_text += "line " + std::to_string(line) + "\n";
+  for (int line = 5; line < 300; ++line)
+    lines_text += "line " + std::to_string(line) + "\n";
   std::string whole = text + "\n" + lines_text;
   FILE* file = std::tmpfile();
   ASSERT_NE(file, nullptr);
@@ -65,7 +66,8 @@ TEST(CheckDiag, SourceLinesFromKeptTextAndFromFileAgree) {
   EXPECT_EQ(read.offset_of(2, 2), std::optional<std::uint64_t>(7 + 7));
   EXPECT_EQ(kept.offset_of(300, 1), whole.find("line 299"));
   EXPECT_EQ(read.offset_of(303, 1), std::nullopt);
-  EXPECT_EQ(kept.kept_from(6), "\tsecond\r\n\n" + std::string(70000, 'x') + "\nlast\n" + lines_text);
+  EXPECT_EQ(kept.kept_from(6),
+            "\tsecond\r\n\n" + std::string(70000, 'x') + "\nlast\n" + lines_text);
   EXPECT_EQ(read.kept_from(6), std::nullopt);
   std::fclose(file);
 }
