@@ -13,6 +13,17 @@ include(GNUInstallDirs)
 
 set(za2vu_programs za2vu zocheck)
 set(za2vu_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/za2vu)
+set(za2vu_completion_dir ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+
+# First of all, the record of the folders that the install makes, for
+# `uninstall`.
+set(za2vu_install_folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1
+  ${CMAKE_INSTALL_MANDIR}/man5 ${za2vu_completion_dir} ${za2vu_doc_dir})
+set(za2vu_folders_record ${CMAKE_CURRENT_BINARY_DIR}/install_folders.txt)
+install(CODE "set(record [==[${za2vu_folders_record}]==])
+  set(folders [==[${za2vu_install_folders}]==])
+  include([==[${CMAKE_CURRENT_SOURCE_DIR}/install_folders.cmake]==])"
+  COMPONENT za2vu)
 
 function(za2vu_gzip source output)
   add_custom_command(OUTPUT ${output}
@@ -28,9 +39,14 @@ foreach(program IN LISTS za2vu_programs)
   list(APPEND compressed_files ${man_page})
   install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT za2vu)
   install(FILES ${man_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT za2vu)
-  install(FILES completion/${program}
-    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions COMPONENT za2vu)
+  install(FILES completion/${program} DESTINATION ${za2vu_completion_dir} COMPONENT za2vu)
 endforeach()
+
+# The reference of the zo format, in the section of file formats.
+set(format_page ${CMAKE_CURRENT_BINARY_DIR}/zo.5.gz)
+za2vu_gzip(${CMAKE_CURRENT_SOURCE_DIR}/doc/zo.5 ${format_page})
+list(APPEND compressed_files ${format_page})
+install(FILES ${format_page} DESTINATION ${CMAKE_INSTALL_MANDIR}/man5 COMPONENT za2vu)
 
 # The licence in Debian's machine-readable copyright format: each line of
 # LICENSE indented by one blank, an empty line written " .".
@@ -62,18 +78,19 @@ add_dependencies(installed_files ${za2vu_programs})
 set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
 
 # Removes every file that the last `cmake --install` of this build listed in
-# its manifest.
+# its manifest, then the folders that the installs made and that are left
+# empty.
 add_custom_target(uninstall
   COMMAND ${CMAKE_COMMAND} -D manifest=${CMAKE_CURRENT_BINARY_DIR}/install_manifest.txt
-    -P ${CMAKE_CURRENT_SOURCE_DIR}/uninstall.cmake
+    -D folders=${za2vu_folders_record} -P ${CMAKE_CURRENT_SOURCE_DIR}/uninstall.cmake
   COMMENT "Removing the files of the last install")
 
 set(CPACK_PACKAGE_NAME za2vu)
 set(CPACK_PACKAGE_CONTACT "za2vu developers <developers@za2vu.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "list, parse, print and transform zo dataflow programs")
+  "list, parse, print, transform and check zo dataflow programs")
 set(CPACK_PACKAGE_DESCRIPTION
-  "za2vu reads one zo program and lists its tokens, parses it, prints it back\nin the zo layout, or simplifies, flattens, cleans it or builds a\nproperty-harness node, printing the result byte for byte.")
+  "za2vu reads one zo program and lists its tokens, parses it, prints it back\nin the zo layout, or simplifies, flattens, cleans it or builds a\nproperty-harness node, printing the result byte for byte.\n.\nzocheck reads zo programs with the same reader and reports every error\nat once, each with its place, as text or as JSON.\n.\nThe manual page zo(5) describes the format.")
 set(CPACK_INSTALL_CMAKE_PROJECTS
   "${CMAKE_CURRENT_BINARY_DIR};za2vu;za2vu;/"
   "${CMAKE_CURRENT_BINARY_DIR};za2vu;debian;/")

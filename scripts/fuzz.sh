@@ -5,8 +5,8 @@
 # text read, from a seed corpus made of the test inputs and the examples;
 # "programs" fuzzes the choices of the program generator, checking the output
 # properties on every program; "checker" fuzzes zocheck with the same seeds;
-# "both" runs bytes and programs one after the other.
-# Usage: fuzz.sh [SECONDS] [bytes|programs|checker|both]
+# "both" runs bytes and programs one after the other, "all" the three.
+# Usage: fuzz.sh [SECONDS] [bytes|programs|checker|both|all]
 # Installs what it needs (clang 14, its fuzzing runtime, the symbolizer) the
 # way the build's set-up does. Prints the executions and the coverage reached
 # by each target; fails on any finding, whose input is left in build-fuzz.
@@ -16,7 +16,8 @@ targets=${2:-bytes}
 case $targets in
   bytes|programs|checker) ;;
   both) targets="bytes programs" ;;
-  *) echo "za2vu: unknown target $targets (bytes, programs, checker or both)" >&2; exit 2 ;;
+  all) targets="bytes programs checker" ;;
+  *) echo "za2vu: unknown target $targets (bytes, programs, checker, both or all)" >&2; exit 2 ;;
 esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz

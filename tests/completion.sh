@@ -31,25 +31,41 @@ registered=$(complete -p za2vu)
 function=${registered#complete -F }
 function=${function%% *}
 
-# check EXPECTED CWORD WORD...: completing word CWORD of the command line
-# WORD... offers exactly the lines of EXPECTED, in any order, and prints
-# nothing.
-check() {
-  local expected=$1 output offered
+# offer EXPECTED CWORD TYPED WORD...: completing word CWORD of the command
+# line WORD..., of which TYPED stands before the cursor, offers exactly the
+# lines of EXPECTED, in any order, and prints nothing.
+offer() {
+  local expected=$1 typed=$3 output offered
   COMP_CWORD=$2
-  shift 2
+  shift 3
   COMP_WORDS=("$@")
   COMP_LINE="$*"
   COMP_POINT=${#COMP_LINE}
-  output=$(PATH=$work/bin:$PATH "$function" za2vu "${COMP_WORDS[COMP_CWORD]}" \
+  output=$(PATH=$work/bin:$PATH "$function" za2vu "$typed" \
     "${COMP_WORDS[COMP_CWORD - 1]}" 2>&1; printf '%s\n' "${COMPREPLY[@]}" | sort)
   offered=$(printf '%s\n' "$expected" | sed '/^$/d' | sort)
   if [ "$output" != "$offered" ]; then
-    fail "$(printf '[%s] ' "$@")at $COMP_CWORD: offered (and printed)"
+    fail "$(printf '[%s] ' "$@")at $COMP_CWORD after '$typed': offered (and printed)"
     printf '%s\n' "$output" | sed 's/^/    /'
     echo "  expected"
     printf '%s\n' "$offered" | sed 's/^/    /'
   fi
+}
+
+# check EXPECTED CWORD WORD...: completing word CWORD, the cursor at its end.
+check() {
+  local expected=$1 cword=$2
+  shift 2
+  offer "$expected" "$cword" "${@:cword+1:1}" "$@"
+}
+
+# check_before EXPECTED CWORD WORD...: completing with the cursor in the
+# blanks before word CWORD. bash then gives that word at COMP_CWORD, and an
+# empty word as the one being completed.
+check_before() {
+  local expected=$1 cword=$2
+  shift 2
+  offer "$expected" "$cword" '' "$@"
 }
 
 help_options=$("$program" -help | sed -n 's/^  \(-[-a-z0-9]*\).*/\1/p')
@@ -83,6 +99,17 @@ check "counter" 3 za2vu 'two\ words.zo' -flat ''
 check "counter" 3 za2vu '"two words.zo"' -flat ''
 check "interlock" 3 za2vu "'it'\\''s \"quoted\".zo'" -flat ''
 check "$nodes" 6 za2vu -k2quelm watchdog -v watchdog.zo -flat ''
+
+# The cursor after -flat and the file after the cursor, as the README writes
+# it: bash leaves out the empty word being completed.
+check_before "$nodes" 2 za2vu -flat watchdog.zo
+check_before "$nodes" 2 za2vu -flat -v watchdog.zo
+check_before "$nodes" 3 za2vu -flat = watchdog.zo
+check_before "$nodes" 3 za2vu -usrint -flat watchdog.zo
+check_before "counter" 2 za2vu -flat 'two\ words.zo'
+check_before "$all_files" 1 za2vu -simp
+check_before "" 2 za2vu -k2quelm watchdog.zo
+check_before "" 2 za2vu -flat missing.zo
 
 # Nothing to offer: no file yet, a missing, unparsable or non-zo file, a
 # folder, a word that a shell would expand, the harness name, no program.

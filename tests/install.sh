@@ -3,17 +3,25 @@
 # prefix with blanks and quotes, the Debian package built with cpack (its
 # files, declared dependencies, copyright, changelog and lintian's verdict,
 # and that building it leaves the record of the install alone), then the
-# `uninstall` target, which must remove that install and only it.
+# `uninstall` target, which must remove that install and only it: the files,
+# and the folders the install made once they are empty, not those that were
+# there before.
 # Usage: install.sh BUILD_DIR SOURCE_DIR
 set -euo pipefail
 build=$1
 source=$2
 work=$(mktemp -d)
 manifest=$build/install_manifest.txt
-[ -e "$manifest" ] && cp "$manifest" "$work/saved_manifest"
+folders=$build/install_folders.txt
+# The records of the build's own install, put back at the end.
+for record in "$manifest" "$folders"; do
+  [ -e "$record" ] && cp "$record" "$work/saved_$(basename "$record")"
+done
 restore() {
-  if [ -e "$work/saved_manifest" ]; then cp "$work/saved_manifest" "$manifest"
-  else rm -f "$manifest"; fi
+  for record in "$manifest" "$folders"; do
+    saved=$work/saved_$(basename "$record")
+    if [ -e "$saved" ]; then cp "$saved" "$record"; else rm -f "$record"; fi
+  done
   rm -rf "$work"
 }
 trap restore EXIT
@@ -29,6 +37,7 @@ cmake --install "$build" --prefix "$prefix" > /dev/null
 installed=$(files_under "$prefix")
 expected=$'bin/za2vu\nbin/zocheck\nshare/bash-completion/completions/za2vu\nshare/bash-completion/completions/zocheck'
 expected+=$'\nshare/doc/za2vu/copyright\nshare/man/man1/za2vu.1.gz\nshare/man/man1/zocheck.1.gz'
+expected+=$'\nshare/man/man5/zo.5.gz'
 [ "$installed" = "$expected" ] || fail "installed files:"$'\n'"$installed"
 [ "$(sed "s|^$prefix/||" "$manifest" | sort)" = "$expected" ] ||
   fail "the manifest does not list the install: $(cat "$manifest")"
@@ -40,6 +49,8 @@ for program in za2vu zocheck; do
   cmp -s "$prefix/share/bash-completion/completions/$program" "$source/completion/$program" ||
     fail "the installed completion is not completion/$program"
 done
+gunzip -c "$prefix/share/man/man5/zo.5.gz" | cmp -s - "$source/doc/zo.5" ||
+  fail "the installed manual page is not doc/zo.5"
 grep -qxF " Copyright (c) 2026 the za2vu authors" "$prefix/share/doc/za2vu/copyright" &&
   grep -qx "License: Expat" "$prefix/share/doc/za2vu/copyright" ||
   fail "the copyright file does not carry LICENSE"
@@ -56,16 +67,33 @@ expected_packaged=$'./usr/bin/za2vu\n./usr/bin/zocheck\n./usr/share/bash-complet
 expected_packaged+=$'\n./usr/share/bash-completion/completions/zocheck'
 expected_packaged+=$'\n./usr/share/doc/za2vu/changelog.Debian.gz\n./usr/share/doc/za2vu/copyright'
 expected_packaged+=$'\n./usr/share/lintian/overrides/za2vu\n./usr/share/man/man1/za2vu.1.gz'
-expected_packaged+=$'\n./usr/share/man/man1/zocheck.1.gz'
+expected_packaged+=$'\n./usr/share/man/man1/zocheck.1.gz\n./usr/share/man/man5/zo.5.gz'
 [ "$packaged" = "$expected_packaged" ] || fail "packaged files:"$'\n'"$packaged"
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libc6* && $depends == *libstdc++6* ]] || fail "Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Version)" = "1.0-1" ] || fail "Version: $(dpkg-deb -f "$deb" Version)"
+dpkg-deb -f "$deb" Description | grep -q zocheck || fail "the description does not name zocheck"
+dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/za2vu/changelog.Debian.gz | gunzip |
+  grep -q zocheck || fail "the changelog does not name zocheck"
 lintian_report=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian:"$'\n'"$lintian_report"
 
 cmake --build "$build" --target uninstall > /dev/null
-left=$(files_under "$prefix")
-[ -z "$left" ] || fail "left after uninstall:"$'\n'"$left"
-[ ! -e "$prefix/share/doc/za2vu" ] || fail "uninstall left share/doc/za2vu"
+[ ! -e "$prefix" ] || fail "left after uninstall:"$'\n'"$(cd "$prefix" && find . | sort)"
+
+# Installed twice into a prefix where some folders stand already, one with a
+# file of its own: uninstall keeps those and removes every other folder.
+prefix=$work/usr
+mkdir -p "$prefix/bin" "$prefix/share/man"
+touch "$prefix/bin/other"
+folders_under() { (cd "$1" && find . -mindepth 1 -type d | sed 's|^\./||' | sort); }
+before=$(folders_under "$prefix")
+cmake --install "$build" --prefix "$prefix" > /dev/null
+rm -r "$prefix/share/man/man5"
+cmake --install "$build" --prefix "$prefix" > /dev/null
+cmake --build "$build" --target uninstall > /dev/null
+[ "$(folders_under "$prefix")" = "$before" ] ||
+  fail "folders after uninstall:"$'\n'"$(folders_under "$prefix")"
+[ "$(files_under "$prefix")" = "bin/other" ] ||
+  fail "files after uninstall:"$'\n'"$(files_under "$prefix")"
 
 [ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }

@@ -1,24 +1,47 @@
 #!/bin/bash
-# Checks the manual page against the program: every option that the help text
-# lists must head an entry of the OPTIONS section (as roff writes it, "\-v"),
-# and the page must render without any groff warning.
+# Checks a manual page: it must render without any groff warning, with no
+# line wider than 80 columns, and every page that its SEE ALSO names must be
+# one of ours beside it. Given the program, it also checks the page against
+# it: every option that the help text lists must head an entry of the
+# OPTIONS section (as roff writes it, "\-v").
+# Usage: man_page.sh PAGE [PROGRAM]
 set -euo pipefail
-program=$1
-page=$2
+page=$1
+program=${2:-}
+failed=0
 
-documented=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" |
-  sed -n 's/^\.B[IR]* //p' | tr ' ,"' '\n\n\n' | sed 's/\\-/-/g')
-missing=0
-for name in $("$program" --help | sed -n 's/^ *\(-[-a-zA-Z0-9]*\).*/\1/p'); do
-  if ! grep -qxF -- "$name" <<<"$documented"; then
-    echo "option $name has no entry in $page"
-    missing=1
-  fi
-done
+if [ -n "$program" ]; then
+  documented=$(sed -n '/^\.SH OPTIONS/,/^\.SH /p' "$page" |
+    sed -n 's/^\.B[IR]* //p' | tr ' ,"' '\n\n\n' | sed 's/\\-/-/g')
+  for name in $("$program" --help | sed -n 's/^ *\(-[-a-zA-Z0-9]*\).*/\1/p'); do
+    if ! grep -qxF -- "$name" <<<"$documented"; then
+      echo "option $name has no entry in $page"
+      failed=1
+    fi
+  done
+fi
 
-warnings=$(groff -ww -man -Tutf8 -z "$page" 2>&1)
+# Tables go through tbl, as man runs it for a page whose first line asks.
+warnings=$(groff -ww -t -man -Tutf8 -z "$page" 2>&1)
 if [ -n "$warnings" ]; then
   echo "$warnings"
-  missing=1
+  failed=1
 fi
-exit $missing
+
+wide=$(groff -t -man -Tutf8 -rcR=1 -P-cbou "$page" 2>&1 | LC_ALL=C.UTF-8 awk 'length > 80')
+if [ -n "$wide" ]; then
+  echo "lines wider than 80 columns in $page:"
+  echo "$wide"
+  failed=1
+fi
+
+see_also=$(sed -n '/^\.SH SEE ALSO/,/^\.SH /p' "$page" |
+  sed -n 's/^\.BR \([a-z0-9]*\) (\([0-9]\)).*/\1.\2/p')
+[ -n "$see_also" ] || { echo "$page has no SEE ALSO"; failed=1; }
+for named in $see_also; do
+  if [ ! -f "$(dirname "$page")/$named" ]; then
+    echo "$page refers to $named, which is not beside it"
+    failed=1
+  fi
+done
+exit $failed
