@@ -72,9 +72,10 @@ expected_packaged+=$'\n./usr/share/man/man1/zocheck.1.gz\n./usr/share/man/man5/z
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libc6* && $depends == *libstdc++6* ]] || fail "Depends: $depends"
 [ "$(dpkg-deb -f "$deb" Version)" = "1.0-1" ] || fail "Version: $(dpkg-deb -f "$deb" Version)"
-dpkg-deb -f "$deb" Description | grep -q zocheck || fail "the description does not name zocheck"
-dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/za2vu/changelog.Debian.gz | gunzip |
-  grep -q zocheck || fail "the changelog does not name zocheck"
+[[ $(dpkg-deb -f "$deb" Description) == *zocheck* ]] || fail "the description does not name zocheck"
+changelog=$(dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/doc/za2vu/changelog.Debian.gz |
+  gunzip)
+[[ $changelog == *zocheck* ]] || fail "the changelog does not name zocheck"
 lintian_report=$(lintian --fail-on error,warning "$deb" 2>&1) || fail "lintian:"$'\n'"$lintian_report"
 
 cmake --build "$build" --target uninstall > /dev/null

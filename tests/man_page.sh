@@ -1,7 +1,7 @@
 #!/bin/bash
 # Checks a manual page: it must render without any groff warning, with no
-# line wider than 80 columns, and every page that its SEE ALSO names must be
-# one of ours beside it. Given the program, it also checks the page against
+# line wider than 80 columns and no doubled period, and every page that its
+# SEE ALSO names must be one of ours beside it. Given the program, it also checks the page against
 # it: every option that the help text lists must head an entry of the
 # OPTIONS section (as roff writes it, "\-v").
 # Usage: man_page.sh PAGE [PROGRAM]
@@ -28,10 +28,18 @@ if [ -n "$warnings" ]; then
   failed=1
 fi
 
-wide=$(groff -t -man -Tutf8 -rcR=1 -P-cbou "$page" 2>&1 | LC_ALL=C.UTF-8 awk 'length > 80')
+rendered=$(groff -t -man -Tutf8 -rcR=1 -P-cbou "$page" 2>&1)
+wide=$(LC_ALL=C.UTF-8 awk 'length > 80' <<<"$rendered")
 if [ -n "$wide" ]; then
   echo "lines wider than 80 columns in $page:"
   echo "$wide"
+  failed=1
+fi
+# A period that roff adds after a quoted sentence that has its own.
+doubled=$(grep -E '[[:alpha:]]\.\.([^.]|$)' <<<"$rendered" || true)
+if [ -n "$doubled" ]; then
+  echo "doubled periods in $page:"
+  echo "$doubled"
   failed=1
 fi
 
