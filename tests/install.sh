@@ -2,7 +2,7 @@
 # The README's install commands on a built tree: `cmake --install` under a
 # prefix with blanks and quotes, the Debian package built with cpack (its
 # files, declared dependencies, copyright, changelog and lintian's verdict,
-# and that building it leaves the record of the install alone), then the
+# and that building it leaves the records of the install alone), then the
 # `uninstall` target, which must remove that install and only it: the files,
 # and the folders the install made once they are empty, not those that were
 # there before.
@@ -55,12 +55,13 @@ grep -qxF " Copyright (c) 2026 the za2vu authors" "$prefix/share/doc/za2vu/copyr
   grep -qx "License: Expat" "$prefix/share/doc/za2vu/copyright" ||
   fail "the copyright file does not carry LICENSE"
 
-recorded=$(cksum < "$manifest")
+recorded=$(cksum "$manifest" "$folders")
 if ! (cd "$build" && cpack -G DEB -B "$work/deb") > "$work/cpack.log" 2>&1; then
   cat "$work/cpack.log"
   exit 1
 fi
-[ "$(cksum < "$manifest")" = "$recorded" ] || fail "building the package rewrote $manifest"
+[ "$(cksum "$manifest" "$folders")" = "$recorded" ] ||
+  fail "building the package rewrote $manifest or $folders"
 deb=$(echo "$work"/deb/za2vu_*.deb)
 packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)
 expected_packaged=$'./usr/bin/za2vu\n./usr/bin/zocheck\n./usr/share/bash-completion/completions/za2vu'
