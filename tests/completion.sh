@@ -101,10 +101,13 @@ check "interlock" 3 za2vu "'it'\\''s \"quoted\".zo'" -flat ''
 check "$nodes" 6 za2vu -k2quelm watchdog -v watchdog.zo -flat ''
 
 # The cursor after -flat and the file after the cursor, as the README writes
-# it: bash leaves out the empty word being completed.
+# it: bash leaves out the empty word being completed. Right after "=", bash
+# gives the "=" as the word at the cursor and nothing typed.
 check_before "$nodes" 2 za2vu -flat watchdog.zo
 check_before "$nodes" 2 za2vu -flat -v watchdog.zo
 check_before "$nodes" 3 za2vu -flat = watchdog.zo
+offer "$nodes" 2 '' za2vu -flat = watchdog.zo
+offer "$nodes" 4 '' za2vu watchdog.zo -v -flat =
 check_before "$nodes" 3 za2vu -usrint -flat watchdog.zo
 check_before "counter" 2 za2vu -flat 'two\ words.zo'
 check_before "$all_files" 1 za2vu -simp
