@@ -1,9 +1,9 @@
 #!/bin/bash
 # Checks a manual page: it must render without any groff warning, with no
 # line wider than 80 columns and no doubled period, and every page that its
-# SEE ALSO names must be one of ours beside it. Given the program, it also checks the page against
-# it: every option that the help text lists must head an entry of the
-# OPTIONS section (as roff writes it, "\-v").
+# SEE ALSO names must be one of ours beside it. Given the program, it also
+# checks the page against it: every option that the help text lists must
+# head an entry of the OPTIONS section (as roff writes it, "\-v").
 # Usage: man_page.sh PAGE [PROGRAM]
 set -euo pipefail
 page=$1
