@@ -97,7 +97,9 @@ class first_step_nils {
         case nat_array_elem: work_.push_back(at->index()); break;
         default: break;
       }
-      work_.insert(work_.end(), at->ops().rbegin(), at->ops().rend());
+      std::span<const val_exp* const> operands = at->ops();
+      for (std::size_t next = operands.size(); next > 0; --next)
+        work_.push_back(operands[next - 1]);
     }
     return nullptr;
   }

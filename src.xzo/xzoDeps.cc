@@ -10,6 +10,7 @@
 // the stack closes a cycle.
 #include "xzoDeps.h"
 
+#include <algorithm>
 #include <span>
 #include <string_view>
 
@@ -30,7 +31,8 @@ const left& base_left(const left& item) {
 // beside them, to the work list, so that they are taken in written order.
 void push_operands(const val_exp* e, std::vector<const val_exp*>& work) {
   if (e->kind() == nat_array_elem) work.push_back(e->index());
-  work.insert(work.end(), e->ops().rbegin(), e->ops().rend());
+  std::span<const val_exp* const> operands = e->ops();
+  for (std::size_t at = operands.size(); at > 0; --at) work.push_back(operands[at - 1]);
 }
 
 class equation_sorter {
@@ -75,29 +77,38 @@ class equation_sorter {
   // Numbers the flows that lefts define and lists each flow's definitions,
   // grouped by flow, in source order.
   void index_definitions() {
+    std::size_t lefts = 0;
+    for (const def& equation : node_.defs) lefts += equation.lefts.size();
+    flows_.reserve(lefts);
+    // The number of each left's flow, the lefts taken in order.
+    std::vector<std::uint32_t> numbers;
+    numbers.reserve(lefts);
     std::vector<std::uint32_t> counts;
     for (const def& equation : node_.defs)
       for (const left* item : equation.lefts) {
         std::string_view name = base_left(*item).name->text();
         auto [number, fresh] =
             flows_.try_emplace(name, static_cast<std::uint32_t>(counts.size()));
-        if (fresh) counts.push_back(0);
+        if (fresh) {
+          counts.push_back(0);
+          partial_.push_back(false);
+        }
         ++counts[*number];
-        partial_.resize(counts.size(), false);
         if (item->kind != left_id) partial_[*number] = true;
+        numbers.push_back(*number);
       }
     flow_defs_start_.assign(counts.size() + 1, 0);
     for (std::size_t f = 0; f < counts.size(); ++f)
       flow_defs_start_[f + 1] = flow_defs_start_[f] + counts[f];
-    flow_defs_.resize(flow_defs_start_.back());
-    std::vector<std::uint32_t> filled(flow_defs_start_.begin(),
-                                      flow_defs_start_.end() - 1);
+    flow_defs_.resize(lefts);
+    // Each flow's next free definition, from the start of its group.
+    std::vector<std::uint32_t>& filled = counts;
+    std::copy(flow_defs_start_.begin(), flow_defs_start_.end() - 1, filled.begin());
+    const std::uint32_t* number = numbers.data();
     for (std::uint32_t position = 0; position < node_.defs.size(); ++position)
-      for (const left* item : node_.defs[position].lefts) {
-        const left& named = base_left(*item);
-        std::uint32_t number = *flows_.find(named.name->text());
-        flow_defs_[filled[number]++] = {position, &named, item->kind == left_id};
-      }
+      for (const left* item : node_.defs[position].lefts)
+        flow_defs_[filled[*number++]++] = {position, &base_left(*item),
+                                           item->kind == left_id};
   }
 
   // Lists, for each equation, the flows it reads instantaneously: those its
