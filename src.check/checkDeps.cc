@@ -64,6 +64,9 @@ class first_step_nils {
     bool through_flow = false;
   };
 
+  // Whether some flow can be nil at the first step.
+  bool any_flow() const { return flows_.size() != 0; }
+
   // The flow's origin; no `pre` when it cannot be nil at the first step.
   origin of_flow(std::string_view name) const {
     const origin* found = flows_.find(name);
@@ -118,18 +121,21 @@ void warn_unguarded_pres(check_scope& scope, const node_def& node,
   first_step_nils nils(scope.pack);
   nils.define_flows(node, order);
   flat_map<const val_exp*, bool> warned;
-  auto warn = [&](const val_exp* pre, const text_span& fallback,
-                  const std::string& what) -> diagnostic* {
+  // The subject, "output 'y'" or "an assertion", is spelt out only for a
+  // warning: most outputs have none.
+  auto warn = [&](const val_exp* pre, const text_span& fallback, std::string_view kind,
+                  std::string_view name = {}) -> diagnostic* {
     if (pre == nullptr || !warned.try_emplace(pre, true).second) return nullptr;
-    return &scope.found.warning(scope.place_of(pre, fallback), "init",
-                                what +
-                                    " can be nil at the first step: this 'pre' has "
-                                    "no '->' before it");
+    std::string subject(kind);
+    if (!name.empty()) subject += " " + quoted(name);
+    return &scope.found.warning(
+        scope.place_of(pre, fallback), "init",
+        subject + " can be nil at the first step: this 'pre' has no '->' before it");
   };
   for (const flow& output : node.outputs) {
     std::string_view name = output.name->text();
     first_step_nils::origin found = nils.of_flow(name);
-    diagnostic* d = warn(found.pre, {}, "output " + quoted(name));
+    diagnostic* d = warn(found.pre, {}, "output", name);
     // The pre stands in another flow's definition: say where the output is.
     if (d != nullptr && found.through_flow)
       d->notes.push_back({span_of_text(output.name), quoted(name) + " declared here"});
@@ -138,7 +144,10 @@ void warn_unguarded_pres(check_scope& scope, const node_def& node,
     warn(nils.unguarded_pre(assertion), {}, "an assertion");
   for (pragma annotation : node.pragmas) {
     std::optional<std::string_view> property = property_text(annotation->text());
-    if (!property) continue;
+    // Without a flow that can be nil, only a pre of its own can make it nil.
+    if (!property ||
+        (!nils.any_flow() && property->find("pre") == std::string_view::npos))
+      continue;
     const val_exp* read = nullptr;
     try {
       read = exp_of_string(*property, property_origin(annotation));
