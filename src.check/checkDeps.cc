@@ -32,7 +32,7 @@ text_span chain_place(std::span<const ident> chain) {
 // a function is nil when an argument is.
 class first_step_nils {
  public:
-  first_step_nils(const package& pack) : pack_(pack) {}
+  explicit first_step_nils(const package& pack) : pack_(pack) {}
 
   // Gives every flow defined by the node's equations its `pre`, taking the
   // equations in `order`, where each comes after what it reads.
