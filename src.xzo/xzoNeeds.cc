@@ -44,7 +44,9 @@ void need_marking::set_used_var(std::string_view name) {
 // -k2quelm reads them: parsed, so that a field, a called operator or a word
 // in a comment is no flow read. A property that does not parse reads nothing,
 // since no harness can be built on it. A name that is no flow of the node (a
-// constant) is not marked, lest it keep the assertions that name it.
+// constant) is not marked, lest it keep the assertions that name it. The
+// flows are looked through only for names not needed yet, which most
+// properties, reading outputs, do not hold.
 void need_marking::mark_properties(const node_def& node) {
   property_names_.clear();
   for (pragma annotation : node.pragmas)
@@ -62,17 +64,19 @@ void need_marking::mark_properties(const node_def& node) {
   propagate();
 }
 
-// Gathers the names that the property reads as flows or constants: the
-// names it holds, not those its calls, fields and structure values carry.
+// Gathers the names that the property holds and that are not needed yet:
+// not those its calls, fields and structure values carry.
 void need_marking::collect_names(const val_exp* property) {
   scan_.assign(1, property);
   while (!scan_.empty()) {
     const val_exp* e = scan_.back();
     scan_.pop_back();
-    if (e->kind() == nat_ident)
-      property_names_.try_emplace(e->name()->text(), true);
-    else
+    if (e->kind() != nat_ident) {
       scan_.insert(scan_.end(), e->ops().begin(), e->ops().end());
+      continue;
+    }
+    std::string_view name = e->name()->text();
+    if (!is_used(name)) property_names_.try_emplace(name, true);
   }
 }
 
