@@ -5,7 +5,6 @@
 #include "checkExp.h"
 #include "checkNeeds.h"
 #include "small_buffer.h"
-#include "xzo.h"
 #include "xzoNeeds.h"
 #include "xzoProperty.h"
 

@@ -3,9 +3,9 @@
 // properties of the cleaned node), when it is a left of an equation with
 // several lefts (such an equation always stays), when it is the clock of a
 // needed flow, or when it is named in a needed assertion; an assertion is
-// needed as soon as it names a needed flow. Cleaning keeps exactly what is needed, and
-// the checker asks the same question to warn when cleaning would take inputs from a
-// called node.
+// needed as soon as it names a needed flow. Cleaning keeps exactly what is
+// needed, and the checker asks the same question to warn when cleaning would
+// take inputs from a called node.
 #pragma once
 
 #include <cstdint>
