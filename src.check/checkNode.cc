@@ -5,7 +5,6 @@
 #include "checkExp.h"
 #include "checkNeeds.h"
 #include "small_buffer.h"
-#include "xzo.h"
 #include "xzoNeeds.h"
 #include "xzoProperty.h"
 
@@ -230,11 +229,12 @@ class node_checker {
         "the right side has type " + shown_types(*right.types) + ", " + what);
   }
 
-  // What cleaning starts from: the outputs and the lefts of equations of
-  // several lefts, which it always keeps.
+  // What cleaning starts from: the outputs, the flows the properties read and
+  // the lefts of equations of several lefts, which it always keeps.
   bool cleaning_keeps_inputs() {
     std::vector<declared_name*> roots;
     for (const flow& output : node_.outputs) roots.push_back(own_declaration(output));
+    roots.insert(roots.end(), property_reads_.begin(), property_reads_.end());
     for (const def& equation : node_.defs)
       if (equation.lefts.size() != 1)
         for (const left* item : equation.lefts)
@@ -268,18 +268,14 @@ class node_checker {
                              "'PROPERTY expression;': it is no property");
       return;
     }
-    const val_exp* read = nullptr;
-    try {
-      read = exp_of_string(*property, property_origin(annotation));
-    } catch (const Syntax_error&) {
-    } catch (const Fatal_error&) {
-    }
+    const val_exp* read = read_property(*property, annotation);
     if (read == nullptr) {
       scope_.found.error(span_of_text(annotation), "property",
                          "the property does not read as one expression");
       return;
     }
     exp_checker properties(scope_, env_, span_of_text(annotation));
+    properties.record_reads(property_reads_);
     properties.expect_types(read, properties.check(read), bool_list(), "a property");
   }
 
@@ -315,6 +311,7 @@ class node_checker {
   env env_;
   exp_checker exps_;
   cleaning_needs needs_;
+  std::vector<declared_name*> property_reads_;
   // The equation being checked, by its position; whether a left defines
   // its variable in part, which cleaning does not take.
   std::int32_t equation_ = -1;

@@ -5,9 +5,12 @@
 // twice however long the chains through assertions are.
 #include "xzoNeeds.h"
 
+#include "xzoProperty.h"
+
 void need_marking::mark_node(const node_def& node, const def_table& definitions) {
   start(node, definitions);
   for (const flow& output : node.outputs) set_used_var(output.name->text());
+  mark_properties(node);
   for (const def& equation : node.defs)
     if (equation.lefts.size() != 1)
       for (const left* item : equation.lefts) set_used_var(item->name->text());
@@ -35,6 +38,46 @@ void need_marking::note_clock(const flow& declared) {
 void need_marking::set_used_var(std::string_view name) {
   mark(name);
   propagate();
+}
+
+// Marks the flows of the node that its properties read, as the harness of
+// -k2quelm reads them: parsed, so that a field, a called operator or a word
+// in a comment is no flow read. A property that does not parse reads nothing,
+// since no harness can be built on it. A name that is no flow of the node (a
+// constant) is not marked, lest it keep the assertions that name it. The
+// flows are looked through only for names not needed yet, which most
+// properties, reading outputs, do not hold.
+void need_marking::mark_properties(const node_def& node) {
+  property_names_.clear();
+  for (pragma annotation : node.pragmas)
+    if (std::optional<std::string_view> text = property_text(annotation->text()))
+      if (const val_exp* property = read_property(*text, annotation))
+        collect_names(property);
+  if (property_names_.size() == 0) return;
+  auto mark_if_read = [&](const flow& declared) {
+    if (property_names_.find(declared.name->text()) != nullptr)
+      mark(declared.name->text());
+  };
+  for (const input_flow& input : node.inputs) mark_if_read(input.var);
+  for (const flow& output : node.outputs) mark_if_read(output);
+  for (const flow& local : node.locals) mark_if_read(local);
+  propagate();
+}
+
+// Gathers the names that the property holds and that are not needed yet:
+// not those its calls, fields and structure values carry.
+void need_marking::collect_names(const val_exp* property) {
+  scan_.assign(1, property);
+  while (!scan_.empty()) {
+    const val_exp* e = scan_.back();
+    scan_.pop_back();
+    if (e->kind() != nat_ident) {
+      scan_.insert(scan_.end(), e->ops().begin(), e->ops().end());
+      continue;
+    }
+    std::string_view name = e->name()->text();
+    if (!is_used(name)) property_names_.try_emplace(name, true);
+  }
 }
 
 // Marks what every assertion naming a needed variable needs, until no further

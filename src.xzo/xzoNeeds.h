@@ -1,9 +1,11 @@
 // What a node's outputs need. A flow is needed when an output depends on it,
-// when it is a left of an equation with several lefts (such an equation
-// always stays), when it is the clock of a needed flow, or when it is named
-// in a needed assertion; an assertion is needed as soon as it names a needed
-// flow. Cleaning keeps exactly what is needed, and the checker asks the same
-// question to warn when cleaning would take inputs from a called node.
+// when a property of the node reads it (the harness of -k2quelm reads the
+// properties of the cleaned node), when it is a left of an equation with
+// several lefts (such an equation always stays), when it is the clock of a
+// needed flow, or when it is named in a needed assertion; an assertion is
+// needed as soon as it names a needed flow. Cleaning keeps exactly what is
+// needed, and the checker asks the same question to warn when cleaning would
+// take inputs from a called node.
 #pragma once
 
 #include <cstdint>
@@ -18,8 +20,9 @@
 /// keeps its tables' storage from one to the next.
 class need_marking {
  public:
-  /// Marks what the outputs of `node` need, `definitions` being its table of
-  /// equations; the answers below are about this node until the next call.
+  /// Marks what the outputs and the properties of `node` need, `definitions`
+  /// being its table of equations; the answers below are about this node
+  /// until the next call.
   void mark_node(const node_def& node, const def_table& definitions);
 
   /// Whether the flow named `name` is needed.
@@ -51,6 +54,8 @@ class need_marking {
   void start(const node_def& node, const def_table& definitions);
   void note_clock(const flow& declared);
   void set_used_var(std::string_view name);
+  void mark_properties(const node_def& node);
+  void collect_names(const val_exp* property);
   void fix_assert();
   void put_assert_in_tab(std::uint32_t position);
   void treat_one_assert(std::uint32_t position);
@@ -65,4 +70,5 @@ class need_marking {
   std::vector<bool> needed_asserts_;
   std::vector<const val_exp*> pending_;
   std::vector<const val_exp*> scan_;
+  flat_map<std::string_view, bool, short_text_hash> property_names_;
 };

@@ -2,6 +2,7 @@
 
 #include "lexeme.h"
 #include "xzoDecls.h"
+#include "xzoLexer.h"
 
 std::optional<std::string_view> property_text(std::string_view annotation) {
   if (!annotation.starts_with(property_mark)) return std::nullopt;
@@ -14,4 +15,13 @@ std::optional<std::string_view> property_text(std::string_view annotation) {
 text_origin property_origin(pragma annotation) {
   lexeme position = store_get(run_positions(), annotation);
   return {position.line, position.cstart + static_cast<int>(property_mark.size())};
+}
+
+const val_exp* read_property(std::string_view text, pragma annotation) {
+  try {
+    return exp_of_string(text, property_origin(annotation));
+  } catch (const Syntax_error&) {
+  } catch (const Lexical_error&) {
+  }
+  return nullptr;
 }

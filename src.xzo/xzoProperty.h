@@ -20,3 +20,8 @@ std::optional<std::string_view> property_text(std::string_view annotation);
 /// Where the property of the annotation begins in the file: the annotation's
 /// line, past "PROPERTY ".
 text_origin property_origin(pragma annotation);
+
+/// The property `text` of the annotation read as one expression, its tokens
+/// placed as they stand in the file; null when it does not read as one
+/// (a syntax error, or a comment left open).
+const val_exp* read_property(std::string_view text, pragma annotation);

@@ -6,6 +6,7 @@
 
 #include "output.h"
 #include "verbose.h"
+#include "xzoLexer.h"
 
 namespace main_arg {
 
@@ -52,13 +53,14 @@ bool is_letter(char c) {
   return c == '_' || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }
 
-// The whole value must be one identifier: the name given to -k2quelm is
-// printed as a node name, where a line break or anything after it would break
-// the program printed.
-bool is_identifier(const std::string& value) {
+// The name given to -k2quelm is printed as a node name, so it must be one
+// identifier and no keyword: a line break, anything after it or a keyword
+// would break the program printed.
+bool is_node_name(const std::string& value) {
   if (value.empty() || !is_letter(value[0])) return false;
   return std::all_of(value.begin() + 1, value.end(),
-                     [](char c) { return is_letter(c) || (c >= '0' && c <= '9'); });
+                     [](char c) { return is_letter(c) || (c >= '0' && c <= '9'); }) &&
+         !is_a_keyword(value);
 }
 
 std::optional<int> print_usage(const std::string&);
@@ -108,7 +110,7 @@ const option options[] = {
      "<id>   generate a quelm node <id> for the first node with kind2 pragmas "
      "MAIN/PROPERTY",
      [](const std::string& value) -> std::optional<int> {
-       if (!is_identifier(value)) {
+       if (!is_node_name(value)) {
          output::flush();
          std::fprintf(stderr, "Error: unexpected param after %s option: %s\n", "-k2quelm",
                       value.c_str());

@@ -186,12 +186,23 @@ class simplifier {
 
   const val_exp* simplify_application(const val_exp* e, std::uint32_t id) {
     std::span<const val_exp* const> ops = e->ops();
+    auto simplify_operand = [&](std::size_t i) {
+      return id == no_id ? simplify_exp(ops[i])
+                         : simplify_exp(ops[i], identity_.operand_ids(id)[i]);
+    };
     small_buffer<const val_exp*> simplified(ops.size());
     bool unchanged = true;
     for (std::size_t i = 0; i < ops.size(); ++i) {
-      simplified[i] = id == no_id ? simplify_exp(ops[i])
-                                  : simplify_exp(ops[i], identity_.operand_ids(id)[i]);
+      simplified[i] = simplify_operand(i);
       unchanged = unchanged && prints_as(simplified[i], ops[i]);
+      // A conditional whose condition is a constant is its kept branch, as
+      // its rule would give; the other branch is never evaluated, so it is
+      // not simplified either, and none of its failures (a zero divisor, an
+      // `int`, a cycle) is raised.
+      if (i == 0 && e->kind() == nat_if) {
+        if (simplified[0]->kind() == nat_true) return simplify_operand(1);
+        if (simplified[0]->kind() == nat_false) return simplify_operand(2);
+      }
     }
     if (simp_rule rule = simp_table(e->kind()))
       return rule(simplified.all(), fold_context{identity_, e});

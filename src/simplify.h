@@ -1,7 +1,9 @@
 // Static simplification (-simp): within every node, variables defined by a
 // constant or by another variable are replaced by it, operators over
-// constants are folded, and the assertions serve as facts. Only the right
-// sides of the equations change; nothing is removed.
+// constants are folded, and the assertions serve as facts. A conditional
+// whose condition folds to a constant becomes the branch it keeps, and the
+// other branch is dropped unsimplified, so it fails on nothing. Only the
+// right sides of the equations change; nothing is removed.
 #pragma once
 
 #include "xzoAst.h"
