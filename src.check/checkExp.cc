@@ -1,5 +1,7 @@
 #include "checkExp.h"
 
+#include "checkPrecedence.h"
+#include "checkText.h"
 #include "small_buffer.h"
 #include "stack_room.h"
 
@@ -40,8 +42,6 @@ const char* symbol_of(exp_kind kind) {
   }
 }
 
-std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
-
 // The operands' types taken together, as the rules of the format see them;
 // most operators have a few, held without allocation.
 class joined {
@@ -64,6 +64,20 @@ class joined {
 
 }  // namespace
 
+// Gives back the holders of the expression being checked when its operands
+// are done, also when a check throws.
+struct exp_checker::holders_kept {
+  explicit holders_kept(exp_checker& checker)
+      : checker(checker), parent(checker.parent_), grandparent(checker.grandparent_) {}
+  ~holders_kept() {
+    checker.parent_ = parent;
+    checker.grandparent_ = grandparent;
+  }
+  exp_checker& checker;
+  const val_exp* parent;
+  const val_exp* grandparent;
+};
+
 exp_facts exp_checker::check(const val_exp* e) {
   switch (e->kind()) {
     case nat_true:
@@ -79,8 +93,13 @@ exp_facts exp_checker::check(const val_exp* e) {
   if (e->kind() == nat_tuple) return tuple_facts(e);
   std::span<const val_exp* const> ops = e->ops();
   small_buffer<exp_facts, 3> operands(ops.size());
-  for (std::size_t position = 0; position < ops.size(); ++position)
-    operands[position] = check(ops[position]);
+  {
+    holders_kept holders(*this);
+    grandparent_ = parent_;
+    parent_ = e;
+    for (std::size_t position = 0; position < ops.size(); ++position)
+      operands[position] = check(ops[position]);
+  }
   exp_facts result;
   result.types = types_by_rule(e, operands.all());
   clock_by_rule(e, operands.all(), result);
@@ -122,7 +141,11 @@ void exp_checker::collect_tuple(const val_exp* tuple, tuple_parts& parts) {
 
 exp_facts exp_checker::tuple_facts(const val_exp* tuple) {
   tuple_parts parts;
-  collect_tuple(tuple, parts);
+  {
+    holders_kept holders(*this);
+    parent_ = grandparent_ = tuple;
+    collect_tuple(tuple, parts);
+  }
   exp_facts result;
   if (parts.types_known) result.types = env_.kept_list(parts.types);
   if (!parts.clocks_known) return result;
@@ -187,6 +210,8 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
         std::string("operands of '") + symbol_of(e->kind()) + "' have types " +
             shown_types(given) + ", which it does not take");
     note_declarations(d, e, false);
+    if (e->kind() == nat_and || e->kind() == nat_or || e->kind() == nat_xor)
+      note_precedence_trap(d, e, parent_, grandparent_, *scope_.places, scope_.lines);
   } catch (const Internal_error&) {
     // A kind the reader does not make: nothing is known of it.
   }

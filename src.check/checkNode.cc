@@ -1,17 +1,17 @@
 #include "checkNode.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "checkExp.h"
 #include "checkNeeds.h"
+#include "checkText.h"
 #include "small_buffer.h"
 #include "xzo.h"
 #include "xzoNeeds.h"
 #include "xzoProperty.h"
 
 namespace {
-
-std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
 const char* role_name(name_role role) {
   switch (role) {
@@ -305,8 +305,10 @@ class node_checker {
     // Built in one piece: a large program has many of these.
     std::string_view name = variable.name->text();
     std::string message;
-    message.reserve(std::strlen(role) + name.size() + 16);
-    message.append(role).append(" '").append(name).append("' is not used");
+    message.reserve(std::strlen(role) + std::min(name.size(), quoted_most) + 20);
+    message.append(role).append(" ");
+    append_quoted(message, name);
+    message.append(" is not used");
     scope_.found.warning(span_of_text(variable.name), "unused", std::move(message));
   }
 

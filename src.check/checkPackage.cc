@@ -1,10 +1,9 @@
 #include "checkPackage.h"
 
 #include "checkExp.h"
+#include "checkText.h"
 
 namespace {
-
-std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
 // The first declaration of a name that was declared again.
 ident first_declaration(const package& pack, const repeated_declaration& repeat) {
