@@ -21,7 +21,7 @@ need bison bison
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 for option in "$@"; do
   case $option in
-    --tests) need groff groff-base; need file file; need dpkg-shlibdeps dpkg-dev
+    --tests) need groff groff-base; need file file; need dpkg-shlibdeps dpkg-dev; need python3 python3
              need lintian lintian ;;
     --package) need file file; need dpkg-shlibdeps dpkg-dev ;;
     --fuzz) need clang++-14 clang-14; need /usr/lib/llvm-14/bin/llvm-symbolizer llvm-14

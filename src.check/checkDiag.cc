@@ -147,7 +147,7 @@ void print_source(source_lines& lines, const text_span& place) {
   bool cut_before = first_column > 1;
   std::string shown;
   if (cut_before) shown += "...";
-  shown.append(source);
+  shown += shown_line(source);
   if (cut_after) shown += "...";
   shown += '\n';
   output::write(shown);

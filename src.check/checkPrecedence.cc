@@ -43,13 +43,15 @@ std::optional<std::string> grouping(const reading_places& places, source_lines& 
   text_span right = to_right ? span_of(places, to_right) : second;
   int line = first.line;
   for (const text_span& span : {first, second, left, right})
-    if (span.line != line || span.end_line != line || span.line == 0) return {};
-  if (right.cend - left.cstart + 1 > longest_grouping || left.cstart < 1) return {};
+    if (span.line != line || span.end_line != line || span.line == 0)
+      return std::string();
+  if (right.cend - left.cstart + 1 > longest_grouping || left.cstart < 1)
+    return std::string();
   bool more = false;
   std::string text(lines.line_part(
       line, left.cstart, static_cast<std::size_t>(right.cend - left.cstart + 1), more));
   auto at = [&](int column) { return static_cast<std::size_t>(column - left.cstart); };
-  if (text.size() != at(right.cend) + 1) return {};
+  if (text.size() != at(right.cend) + 1) return std::string();
   if (from_left && open_parentheses(text.substr(at(left.cend) + 1,
                                                 at(second.cend) - at(left.cend))) > 0)
     return std::nullopt;
@@ -61,7 +63,7 @@ std::optional<std::string> grouping(const reading_places& places, source_lines& 
   // A group that starts or ends inside parentheses of the source is not
   // what its places show: the grouping is not written out.
   if (open_parentheses(first_group) != 0 || open_parentheses(second_group) != 0)
-    return "";
+    return std::string();
   if (from_left) first_group = "(" + first_group + ")";
   if (to_right) second_group = "(" + second_group + ")";
   return first_group +

@@ -42,7 +42,7 @@ std::string shown_types(std::span<const type_eff* const> types) {
 }
 
 std::string shown_clock(flow_clock on) {
-  return on == nullptr ? "the base clock" : "clock " + quoted(on->text());
+  return on == nullptr ? "the base clock" : "clock " + quoted_name(on->text());
 }
 
 // Names of one or two bytes are all one edit apart: none is suggested for them.
@@ -53,7 +53,7 @@ void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> cand
     for (ident name : names)
       if (one_edit_apart(wanted, name->text())) {
         d.notes.push_back(
-            {span_of_text(name), "did you mean " + quoted(name->text()) + "?"});
+            {span_of_text(name), "did you mean " + quoted_name(name->text()) + "?"});
         return;
       }
 }
@@ -62,7 +62,7 @@ bool report_undeclared_type(check_scope& scope, const type_exp& type) {
   if (type.kind != named_type || scope.pack.types.find(type.name->text()) != nullptr)
     return false;
   diagnostic& d = scope.found.error(span_of_text(type.name), "undeclared",
-                                    "undeclared type " + quoted(type.name->text()));
+                                    "undeclared type " + quoted_name(type.name->text()));
   suggest(d, type.name->text(), scope.type_names);
   return true;
 }

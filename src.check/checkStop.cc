@@ -21,7 +21,7 @@ std::string shown_token(std::string_view text) {
     shown += hex[code & 15];
   }
   if (text.size() > 2 * quoted_most) shown.append(text.substr(text.size() - quoted_most));
-  return quoted(shown);
+  return quoted_name(shown);
 }
 
 constexpr std::string_view byte_order_mark = "\xEF\xBB\xBF";
@@ -90,7 +90,7 @@ void report_syntax_stop(diagnostics& found, const lexeme& at,
   } else if (const char* end = certain_missing_end(at, expected, lines)) {
     sentence = std::string("expected ") + end + " before " + shown_token(at.str);
   } else if (keyword_for_name(at, expected)) {
-    sentence = quoted(at.str) + " is a reserved word";
+    sentence = quoted_name(at.str) + " is a reserved word";
   } else {
     sentence = "syntax error at " + shown_token(at.str);
   }

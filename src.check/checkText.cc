@@ -10,7 +10,7 @@ constexpr char json_digits[] = "0123456789abcdef";
 
 // The cut falls on whole UTF-8 sequences where the name has them, so that the
 // message stays as valid as the name was.
-void append_quoted(std::string& text, std::string_view name) {
+void append_quoted_name(std::string& text, std::string_view name) {
   text += '\'';
   if (name.size() <= quoted_most) {
     text.append(name);
@@ -27,9 +27,9 @@ void append_quoted(std::string& text, std::string_view name) {
   text += '\'';
 }
 
-std::string quoted(std::string_view name) {
+std::string quoted_name(std::string_view name) {
   std::string text;
-  append_quoted(text, name);
+  append_quoted_name(text, name);
   return text;
 }
 
@@ -66,6 +66,24 @@ std::size_t utf8_length_at(std::string_view text, std::size_t at) {
   for (std::size_t offset = 2; offset < length; ++offset)
     if ((byte(offset) & 0xC0) != 0x80) return 0;
   return length;
+}
+
+std::string shown_line(std::string_view line) {
+  std::string shown;
+  shown.reserve(line.size());
+  for (std::size_t at = 0; at < line.size();) {
+    auto byte = static_cast<unsigned char>(line[at]);
+    std::size_t length =
+        byte == '\t' || (byte >= 0x20 && byte != 0x7f) ? utf8_length_at(line, at) : 0;
+    if (length == 0) {
+      shown += '?';
+      ++at;
+      continue;
+    }
+    shown.append(line.substr(at, length));
+    at += length;
+  }
+  return shown;
 }
 
 std::string json_string(std::string_view text) {

@@ -10,11 +10,11 @@
 /// The name between single quotes; a name longer than `quoted_most` bytes
 /// keeps its first and last bytes around "...", so that a message does not
 /// grow with the names it quotes.
-std::string quoted(std::string_view name);
+std::string quoted_name(std::string_view name);
 inline constexpr std::size_t quoted_most = 64;
 
-/// Appends the name as `quoted` gives it.
-void append_quoted(std::string& text, std::string_view name);
+/// Appends the name as `quoted_name` gives it.
+void append_quoted_name(std::string& text, std::string_view name);
 
 /// "0xC3": the byte in hexadecimal, upper case.
 std::string hex_byte(unsigned char byte);
@@ -23,6 +23,11 @@ std::string hex_byte(unsigned char byte);
 /// byte there starts none (a lone continuation, an overlong form, a
 /// surrogate, a code point past U+10FFFF, a sequence cut short).
 std::size_t utf8_length_at(std::string_view text, std::size_t at);
+
+/// The line as it is safe to show on a terminal, one column a byte as
+/// before: each control byte but the tab, and each byte outside valid UTF-8,
+/// becomes '?'.
+std::string shown_line(std::string_view line);
 
 /// The text as a JSON string, quotes included: '"', '\\' and control bytes
 /// escaped, valid UTF-8 kept, and each byte outside valid UTF-8 written as
