@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes sure the build has what it needs: a C++ compiler, CMake, Ninja, GNU
 # Bison and GoogleTest. With --tests, also what the suite checks with: groff
-# for the manual page; file, dpkg-dev and lintian for the Debian package.
+# for the manual page; file, dpkg-dev and lintian for the Debian package;
+# python3 to read zocheck's JSON strictly.
 # With --package, also what cpack needs for that package: file and dpkg-dev.
 # With --fuzz, also what the fuzzing needs: clang 14 with its libFuzzer runtime
 # and the symbolizer, so that a finding shows files and lines.

@@ -31,7 +31,8 @@ def refuse(constant):
 members = ["file", "line", "column", "end_column", "severity", "message", "code"]
 folder = sys.argv[1]
 for output in sorted(name for name in os.listdir(folder) if not name.endswith(".name")):
-    shown = open(os.path.join(folder, output + ".name"), "rb").read().decode("utf-8", "replace")
+    shown = open(os.path.join(folder, output + ".name"), "rb").read()
+    shown = shown.decode("utf-8", "replace")
     for number, raw in enumerate(open(os.path.join(folder, output), "rb"), 1):
         try:
             value = json.loads(raw.decode("utf-8"), parse_constant=refuse)
