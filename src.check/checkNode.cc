@@ -343,11 +343,17 @@ void warn_interface_change(check_scope& scope, const node_def& node) {
   } catch (const Global_error&) {
     return;
   }
+  // A long list shows its first names and its length.
+  constexpr std::size_t shown_most = 8;
   std::string removed;
-  for (const input_flow& input : node.inputs)
-    if (!needs.is_used(input.var.name->text()))
-      removed += (removed.empty() ? "" : ", ") + quoted_name(input.var.name->text());
-  if (removed.empty()) return;
+  std::size_t count = 0;
+  for (const input_flow& input : node.inputs) {
+    if (needs.is_used(input.var.name->text())) continue;
+    if (++count > shown_most) continue;
+    removed += (removed.empty() ? "" : ", ") + quoted_name(input.var.name->text());
+  }
+  if (count == 0) return;
+  if (count > shown_most) removed += ", ... (" + std::to_string(count) + " inputs)";
   scope.found.warning(span_of_text(node.name), "cleanall",
                       "-cleanall would remove input(s) " + removed + " of node " +
                           quoted_name(node.name->text()) + ", which is called");
