@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Makes sure the build has what it needs: a C++ compiler, CMake, Ninja, GNU
 # Bison and GoogleTest. With --tests, also what the suite checks with: groff
-# for the manual page; file, dpkg-dev and lintian for the Debian package.
+# for the manual page; file, dpkg-dev and lintian for the Debian package;
+# python3 to read zocheck's JSON strictly.
 # With --package, also what cpack needs for that package: file and dpkg-dev.
 # With --fuzz, also what the fuzzing needs: clang 14 with its libFuzzer runtime
 # and the symbolizer, so that a finding shows files and lines.
@@ -21,7 +22,7 @@ need bison bison
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 for option in "$@"; do
   case $option in
-    --tests) need groff groff-base; need file file; need dpkg-shlibdeps dpkg-dev
+    --tests) need groff groff-base; need file file; need dpkg-shlibdeps dpkg-dev; need python3 python3
              need lintian lintian ;;
     --package) need file file; need dpkg-shlibdeps dpkg-dev ;;
     --fuzz) need clang++-14 clang-14; need /usr/lib/llvm-14/bin/llvm-symbolizer llvm-14

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "checkText.h"
 #include "output.h"
 
 namespace {
@@ -88,18 +89,76 @@ const char* name_of(severity level) {
 
 void write_number(long value) { output::write(std::to_string(value)); }
 
+// A line wider than this is shown cut around the place, with "..." at each
+// cut end, so that a diagnostic's size does not grow with its line.
+constexpr std::size_t widest_line = 160;
+// What a cut line shows: the bytes from some columns before the place on.
+constexpr std::size_t cut_width = widest_line - 6;
+constexpr int columns_before_place = 60;
+
+bool continues_sequence(char byte) {
+  return (static_cast<unsigned char>(byte) & 0xC0) == 0x80;
+}
+
+// The bytes a UTF-8 sequence takes, from its first byte; 1 for any other byte.
+std::size_t sequence_length(char byte) {
+  auto code = static_cast<unsigned char>(byte);
+  if (code >= 0xF0) return 4;
+  if (code >= 0xE0) return 3;
+  return code >= 0xC0 ? 2 : 1;
+}
+
+// The part of a cut line, on whole UTF-8 sequences: the continuation bytes
+// that start it and the sequence cut short that ends it are left out, the
+// first column moving past the bytes dropped at the start.
+std::string_view whole_sequences(std::string_view part, int& first_column,
+                                 bool cut_after) {
+  std::size_t dropped = 0;
+  if (first_column > 1)
+    while (dropped < 3 && dropped < part.size() && continues_sequence(part[dropped]))
+      ++dropped;
+  first_column += static_cast<int>(dropped);
+  part.remove_prefix(dropped);
+  if (cut_after) {
+    std::size_t lead = part.size();
+    while (lead > 0 && part.size() - lead < 3 && continues_sequence(part[lead - 1]))
+      --lead;
+    if (lead > 0 && sequence_length(part[lead - 1]) > part.size() - lead + 1)
+      part = part.substr(0, lead - 1);
+  }
+  return part;
+}
+
 // The source line, then a caret under the first column and tildes under the
-// rest of the place on that line; a tab of the line stays a tab below it.
+// rest of the place on that line; a tab of the line stays a tab below it. A
+// line wider than `widest_line` is shown from some columns before the place,
+// `cut_width` bytes of it.
 void print_source(source_lines& lines, const text_span& place) {
-  std::string_view source = lines.line(place.line);
-  if (source.empty() || place.cstart < 1) return;
-  output::write(source);
-  output::write("\n");
-  auto first = static_cast<std::size_t>(place.cstart - 1);
+  if (place.cstart < 1) return;
+  bool cut_after = false;
+  std::string_view source = lines.line_part(place.line, 1, widest_line, cut_after);
+  int first_column = 1;
+  if (cut_after) {
+    first_column = std::max(1, place.cstart - columns_before_place);
+    source = lines.line_part(place.line, first_column, cut_width, cut_after);
+    source = whole_sequences(source, first_column, cut_after);
+  }
+  if (source.empty()) return;
+  bool cut_before = first_column > 1;
+  std::string shown;
+  if (cut_before) shown += "...";
+  shown += shown_line(source);
+  if (cut_after) shown += "...";
+  shown += '\n';
+  output::write(shown);
+  auto first = static_cast<std::size_t>(place.cstart - first_column);
   std::size_t last =
-      place.end_line > place.line ? source.size() : static_cast<std::size_t>(place.cend);
+      place.end_line > place.line
+          ? source.size()
+          : static_cast<std::size_t>(std::max(place.cend - first_column + 1, 0));
   last = std::max(std::min(last, source.size()), first + 1);
   std::string marks;
+  if (cut_before) marks += "   ";
   for (std::size_t column = 0; column < first; ++column)
     marks += column < source.size() && source[column] == '\t' ? '\t' : ' ';
   marks += '^';
@@ -124,30 +183,10 @@ void print_header(std::string_view file, const text_span& place, severity level,
   output::write(message);
 }
 
-void write_json_string(std::string_view text) {
-  std::string quoted = "\"";
-  for (char byte : text) {
-    auto code = static_cast<unsigned char>(byte);
-    if (byte == '"' || byte == '\\') {
-      quoted += '\\';
-      quoted += byte;
-    } else if (code < 0x20) {
-      static const char hex[] = "0123456789abcdef";
-      quoted += "\\u00";
-      quoted += hex[code >> 4];
-      quoted += hex[code & 15];
-    } else {
-      quoted += byte;
-    }
-  }
-  quoted += '"';
-  output::write(quoted);
-}
-
 void print_json_object(std::string_view file, const text_span& place, severity level,
                        std::string_view message, const char* code) {
   output::write("{\"file\": ");
-  write_json_string(file);
+  output::write(json_string(file));
   output::write(", \"line\": ");
   write_number(place.line);
   output::write(", \"column\": ");
@@ -157,9 +196,9 @@ void print_json_object(std::string_view file, const text_span& place, severity l
   output::write(", \"severity\": \"");
   output::write(name_of(level));
   output::write("\", \"message\": ");
-  write_json_string(message);
+  output::write(json_string(message));
   output::write(", \"code\": ");
-  write_json_string(code);
+  output::write(json_string(code));
   output::write("}\n");
 }
 

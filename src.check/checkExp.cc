@@ -1,5 +1,7 @@
 #include "checkExp.h"
 
+#include "checkPrecedence.h"
+#include "checkText.h"
 #include "small_buffer.h"
 #include "stack_room.h"
 
@@ -40,8 +42,6 @@ const char* symbol_of(exp_kind kind) {
   }
 }
 
-std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
-
 // The operands' types taken together, as the rules of the format see them;
 // most operators have a few, held without allocation.
 class joined {
@@ -64,6 +64,20 @@ class joined {
 
 }  // namespace
 
+// Gives back the holders of the expression being checked when its operands
+// are done, also when a check throws.
+struct exp_checker::holders_kept {
+  explicit holders_kept(exp_checker& checker)
+      : checker(checker), parent(checker.parent_), grandparent(checker.grandparent_) {}
+  ~holders_kept() {
+    checker.parent_ = parent;
+    checker.grandparent_ = grandparent;
+  }
+  exp_checker& checker;
+  const val_exp* parent;
+  const val_exp* grandparent;
+};
+
 exp_facts exp_checker::check(const val_exp* e) {
   switch (e->kind()) {
     case nat_true:
@@ -79,8 +93,13 @@ exp_facts exp_checker::check(const val_exp* e) {
   if (e->kind() == nat_tuple) return tuple_facts(e);
   std::span<const val_exp* const> ops = e->ops();
   small_buffer<exp_facts, 3> operands(ops.size());
-  for (std::size_t position = 0; position < ops.size(); ++position)
-    operands[position] = check(ops[position]);
+  {
+    holders_kept holders(*this);
+    grandparent_ = parent_;
+    parent_ = e;
+    for (std::size_t position = 0; position < ops.size(); ++position)
+      operands[position] = check(ops[position]);
+  }
   exp_facts result;
   result.types = types_by_rule(e, operands.all());
   clock_by_rule(e, operands.all(), result);
@@ -122,7 +141,11 @@ void exp_checker::collect_tuple(const val_exp* tuple, tuple_parts& parts) {
 
 exp_facts exp_checker::tuple_facts(const val_exp* tuple) {
   tuple_parts parts;
-  collect_tuple(tuple, parts);
+  {
+    holders_kept holders(*this);
+    parent_ = grandparent_ = tuple;
+    collect_tuple(tuple, parts);
+  }
   exp_facts result;
   if (parts.types_known) result.types = env_.kept_list(parts.types);
   if (!parts.clocks_known) return result;
@@ -141,9 +164,9 @@ exp_facts exp_checker::name_facts(const val_exp* e) {
   std::string_view name = e->name()->text();
   declared_name* declared = scope_.find(name);
   if (declared == nullptr) {
-    diagnostic& d = scope_.found.error(
-        place_of(e), "undeclared",
-        "use of undeclared name " + quoted(name) + ", neither a flow nor a constant");
+    diagnostic& d = scope_.found.error(place_of(e), "undeclared",
+                                       "use of undeclared name " + quoted_name(name) +
+                                           ", neither a flow nor a constant");
     suggest(d, name, scope_.node_list, scope_.package_list);
     return {};
   }
@@ -187,6 +210,8 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
         std::string("operands of '") + symbol_of(e->kind()) + "' have types " +
             shown_types(given) + ", which it does not take");
     note_declarations(d, e, false);
+    if (e->kind() == nat_and || e->kind() == nat_or || e->kind() == nat_xor)
+      note_precedence_trap(d, e, parent_, grandparent_, *scope_.places, scope_.lines);
   } catch (const Internal_error&) {
     // A kind the reader does not make: nothing is known of it.
   }
@@ -198,8 +223,8 @@ const type_list* exp_checker::call_types(const val_exp* e,
   std::string_view name = e->name()->text();
   const signature* called = env_.find_oper(name);
   if (called == nullptr) {
-    diagnostic& d = scope_.found.error(place_of(e), "undeclared",
-                                       "call of undeclared operator " + quoted(name));
+    diagnostic& d = scope_.found.error(
+        place_of(e), "undeclared", "call of undeclared operator " + quoted_name(name));
     suggest(d, name, scope_.oper_names);
     return nullptr;
   }
@@ -210,17 +235,17 @@ const type_list* exp_checker::call_types(const val_exp* e,
   if (given.size() != called->inputs->size()) {
     diagnostic& d = scope_.found.error(
         place_of(e), "call",
-        quoted(name) + " takes " + std::to_string(called->inputs->size()) +
+        quoted_name(name) + " takes " + std::to_string(called->inputs->size()) +
             " argument(s), " + std::to_string(given.size()) + " given");
-    d.notes.push_back({span_of_text(declaration), quoted(name) + " declared here"});
+    d.notes.push_back({span_of_text(declaration), quoted_name(name) + " declared here"});
     return called->outputs;
   }
   if (!same_types(given, *called->inputs)) {
     diagnostic& d = scope_.found.error(place_of(e), "type",
-                                       "arguments of " + quoted(name) + " have types " +
-                                           shown_types(given) + ", it takes " +
-                                           shown_types(*called->inputs));
-    d.notes.push_back({span_of_text(declaration), quoted(name) + " declared here"});
+                                       "arguments of " + quoted_name(name) +
+                                           " have types " + shown_types(given) +
+                                           ", it takes " + shown_types(*called->inputs));
+    d.notes.push_back({span_of_text(declaration), quoted_name(name) + " declared here"});
   }
   return called->outputs;
 }
@@ -233,7 +258,7 @@ const type_list* exp_checker::field_types(const val_exp* e, const type_list& str
         return declared.type == &unknown_type ? nullptr : env_.single(declared.type);
   scope_.found.error(
       place_of(e), "type",
-      "no field " + quoted(field) + " in a value of type " + shown_types(structure));
+      "no field " + quoted_name(field) + " in a value of type " + shown_types(structure));
   return nullptr;
 }
 
@@ -244,7 +269,7 @@ const type_list* exp_checker::struct_types(const val_exp* e,
   if (declared == nullptr || declared->kind != struct_type) {
     scope_.found.error(
         span_of_text(cons.type_name), declared ? "type" : "undeclared",
-        quoted(cons.type_name->text()) + " is not a declared structure type");
+        quoted_name(cons.type_name->text()) + " is not a declared structure type");
     return nullptr;
   }
   const type_eff* const* resolved = scope_.declared_types.find(cons.type_name->text());
@@ -257,13 +282,13 @@ const type_list* exp_checker::struct_types(const val_exp* e,
       if (candidate.name->text() == field->text()) found = &candidate;
     if (found == nullptr) {
       scope_.found.error(span_of_text(field), "type",
-                         "no field " + quoted(field->text()) + " in structure " +
-                             quoted(cons.type_name->text()));
+                         "no field " + quoted_name(field->text()) + " in structure " +
+                             quoted_name(cons.type_name->text()));
       continue;
     }
     if (found->type != &unknown_type)
       expect_types(e->op(position), operands[position], {&found->type, 1},
-                   "the value of field " + quoted(field->text()));
+                   "the value of field " + quoted_name(field->text()));
   }
   report_missing_fields(e, *declared->info);
   return env_.single(type);
@@ -278,8 +303,8 @@ void exp_checker::report_missing_fields(const val_exp* e, const struct_info& dec
       given = given || written->text() == field->text();
     if (given || declared.fields.find(field->text())->default_value != nullptr) continue;
     scope_.found.error(place_of(e), "type",
-                       "field " + quoted(field->text()) + " of structure " +
-                           quoted(cons.type_name->text()) + " is not given");
+                       "field " + quoted_name(field->text()) + " of structure " +
+                           quoted_name(cons.type_name->text()) + " is not given");
   }
 }
 
@@ -335,7 +360,7 @@ void exp_checker::note_declarations(diagnostic& d, const val_exp* e, bool with_c
     std::string what =
         with_clock ? shown_clock(declared->on) : shown_types(*declared->type);
     d.notes.push_back({span_of_text(declared->declaration),
-                       quoted(operand->name()->text()) + " declared here, " +
+                       quoted_name(operand->name()->text()) + " declared here, " +
                            (with_clock ? "on " : "of type ") + what});
   };
   if (e->kind() == nat_ident) {

@@ -39,6 +39,7 @@ class exp_checker {
   exp_facts name_facts(const val_exp* e);
   exp_facts tuple_facts(const val_exp* tuple);
   struct tuple_parts;
+  struct holders_kept;
   void collect_tuple(const val_exp* tuple, tuple_parts& parts);
   const type_list* types_by_rule(const val_exp* e, std::span<const exp_facts> operands);
   const type_list* call_types(const val_exp* e, std::span<const type_eff* const> given);
@@ -54,4 +55,8 @@ class exp_checker {
   const env& env_;
   text_span fallback_;
   std::vector<declared_name*>* reads_ = nullptr;
+  // The expressions that hold the one being checked, its operator's
+  // neighbours in the source: null at the top.
+  const val_exp* parent_ = nullptr;
+  const val_exp* grandparent_ = nullptr;
 };

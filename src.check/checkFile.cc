@@ -10,40 +10,21 @@
 #include "checkDiag.h"
 #include "checkNode.h"
 #include "checkPackage.h"
+#include "checkStop.h"
 #include "scratch_list.h"
 #include "xzoLexer.h"
 
 namespace {
 
-// The token's text with its control bytes written as \xHH, for a message.
-std::string shown_token(std::string_view text) {
-  static const char hex[] = "0123456789abcdef";
-  std::string shown;
-  for (char byte : text) {
-    auto code = static_cast<unsigned char>(byte);
-    if (code >= 0x20 && code != 0x7f) {
-      shown += byte;
-      continue;
-    }
-    shown += "\\x";
-    shown += hex[code >> 4];
-    shown += hex[code & 15];
-  }
-  return shown;
-}
-
 // Reads what the input holds up to its first syntax or lexical error, which
 // ends the reading.
 template <typename Input>
 void read_into(const Input& input, package& pack, reading_places& places,
-               diagnostics& found) {
+               diagnostics& found, source_lines& lines) {
   try {
     read_checked(input, pack, places);
   } catch (const Syntax_error&) {
-    const lexeme& at = last_made();
-    found.error({at.line, at.cstart, at.line, at.cend}, "syntax",
-                "syntax error at '" + shown_token(at.str) +
-                    "'; the file is not checked past this point");
+    report_syntax_stop(found, last_made(), places.expectations(), lines);
   } catch (const Lexical_error& failure) {
     found.error(
         {failure.line(), failure.column(), failure.line(), failure.column() + 1},
@@ -59,12 +40,14 @@ std::optional<source_lines> read_input(const input_channel& input, package& pack
   struct stat status;
   off_t start = ::lseek(input.fd, 0, SEEK_CUR);
   if (::fstat(input.fd, &status) == 0 && S_ISREG(status.st_mode) && start >= 0) {
-    read_into(input, pack, places, found);
-    return source_lines(input.fd, static_cast<std::uint64_t>(start));
+    source_lines lines(input.fd, static_cast<std::uint64_t>(start));
+    read_into(input, pack, places, found, lines);
+    return lines;
   }
   std::string_view text = read_channel(input);
-  read_into(text, pack, places, found);
-  return source_lines(text);
+  source_lines lines(text);
+  read_into(text, pack, places, found, lines);
+  return lines;
 }
 
 // Every check of a node, the warning of a -cleanall that changes it included.
@@ -174,7 +157,7 @@ check_counts check_file(const input_channel& input, const std::string& shown_nam
   package pack;
   reading_places places(reading_places::bodies::shared);
   lines = read_input(input, pack, places, found);
-  check_scope scope{pack, &places, found};
+  check_scope scope{pack, &places, found, &*lines};
   std::unique_ptr<env> environment = check_package(scope);
   report_recursion(scope);
   found.hold();

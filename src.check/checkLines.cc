@@ -28,6 +28,38 @@ std::string_view source_lines::line(int number) {
   return shown_;
 }
 
+// Two bytes past `count` tell a line that goes on from one whose "\r\n"
+// ends right after them; the end of the text ends a line too.
+std::string_view source_lines::line_part(int number, int column, std::size_t count,
+                                         bool& more) {
+  shown_.clear();
+  more = false;
+  std::uint64_t at = 0;
+  if (!find_start(number, at) || column < 1) return {};
+  at += static_cast<std::uint64_t>(column - 1);
+  std::size_t wanted = count + 2;
+  bool ended = false;
+  for (std::string_view bytes = bytes_at(at); !bytes.empty() && shown_.size() < wanted;
+       bytes = bytes_at(at)) {
+    bytes = bytes.substr(0, wanted - shown_.size());
+    const void* found = std::memchr(bytes.data(), '\n', bytes.size());
+    if (found != nullptr) {
+      shown_.append(bytes.data(), static_cast<const char*>(found) - bytes.data());
+      ended = true;
+      break;
+    }
+    shown_.append(bytes);
+    at += bytes.size();
+  }
+  bool line_ended = ended || shown_.size() < wanted;
+  if (line_ended && !shown_.empty() && shown_.back() == '\r') shown_.pop_back();
+  if (shown_.size() > count) {
+    more = true;
+    shown_.resize(count);
+  }
+  return shown_;
+}
+
 std::optional<std::uint64_t> source_lines::offset_of(int number, int column) {
   std::uint64_t at = 0;
   if (!find_start(number, at)) return std::nullopt;

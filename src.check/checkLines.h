@@ -22,6 +22,11 @@ class source_lines {
   /// the text has no such line. Valid until the next call.
   std::string_view line(int number);
 
+  /// Up to `count` bytes of line `number` from its column `column` on,
+  /// without the line break; `more` tells whether the line goes on past
+  /// them. Reads no more of a long line than that. Valid until the next call.
+  std::string_view line_part(int number, int column, std::size_t count, bool& more);
+
   /// The offset of column `column` of line `number`, in the file or in the
   /// kept text; none past the end.
   std::optional<std::uint64_t> offset_of(int number, int column);

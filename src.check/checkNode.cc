@@ -1,16 +1,16 @@
 #include "checkNode.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "checkExp.h"
 #include "checkNeeds.h"
+#include "checkText.h"
 #include "small_buffer.h"
 #include "xzoNeeds.h"
 #include "xzoProperty.h"
 
 namespace {
-
-std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
 const char* role_name(name_role role) {
   switch (role) {
@@ -67,7 +67,8 @@ class node_checker {
     if (const declared_name* other = scope_.package_names.find(name)) {
       scope_.found
           .error(span_of_text(variable.name), "redeclared",
-                 "flow " + quoted(name) + " has the name of a " + role_name(other->role))
+                 "flow " + quoted_name(name) + " has the name of a " +
+                     role_name(other->role))
           .notes.push_back({span_of_text(other->declaration), "declared here"});
       return;
     }
@@ -77,7 +78,7 @@ class node_checker {
     if (!fresh) {
       scope_.found
           .error(span_of_text(variable.name), "redeclared",
-                 "flow " + quoted(name) + " declared twice")
+                 "flow " + quoted_name(name) + " declared twice")
           .notes.push_back({span_of_text(entry->declaration), "first declared here"});
       return;
     }
@@ -91,8 +92,8 @@ class node_checker {
     if (clock == nullptr) {
       diagnostic& d =
           scope_.found.error(span_of_text(variable.clock), "undeclared",
-                             "clock " + quoted(name) + " is not a flow of node " +
-                                 quoted(node_.name->text()));
+                             "clock " + quoted_name(name) + " is not a flow of node " +
+                                 quoted_name(node_.name->text()));
       suggest(d, name, scope_.node_list);
       return;
     }
@@ -101,7 +102,7 @@ class node_checker {
     if (type.kind != bool_eff && &type != &unknown_type)
       scope_.found
           .error(span_of_text(variable.clock), "type",
-                 "clock " + quoted(name) + " must be a bool flow, not " +
+                 "clock " + quoted_name(name) + " must be a bool flow, not " +
                      shown_types({std::array{&type}}))
           .notes.push_back({span_of_text(clock->declaration), "declared here"});
   }
@@ -125,7 +126,7 @@ class node_checker {
           for (const field_eff& field : inner.type->fields)
             if (field.name->text() == item.name->text()) return {field.type, inner.clock};
         scope_.found.error(span_of_text(item.name), "type",
-                           "no field " + quoted(item.name->text()) +
+                           "no field " + quoted_name(item.name->text()) +
                                " in a value of type " +
                                shown_types({std::array{inner.type}}));
         return {&unknown_type, inner.clock};
@@ -143,7 +144,7 @@ class node_checker {
         if (inner.type == &unknown_type) return inner;
         if (inner.type->kind == array_eff) return {inner.type->element, inner.clock};
         scope_.found.error(span_of_text(base_name(item)), "type",
-                           "an element of " + quoted(base_name(item)->text()) +
+                           "an element of " + quoted_name(base_name(item)->text()) +
                                ", which is not an array, is defined");
         return {&unknown_type, inner.clock};
       }
@@ -164,13 +165,13 @@ class node_checker {
       if (declared_name* other = scope_.package_names.find(text)) {
         scope_.found
             .error(span_of_text(name), "define",
-                   std::string(role_name(other->role)) + " " + quoted(text) +
+                   std::string(role_name(other->role)) + " " + quoted_name(text) +
                        " is defined by an equation")
             .notes.push_back({span_of_text(other->declaration), "declared here"});
       } else {
         diagnostic& d = scope_.found.error(
             span_of_text(name), "undeclared",
-            "undeclared flow " + quoted(text) + " defined by an equation");
+            "undeclared flow " + quoted_name(text) + " defined by an equation");
         suggest(d, text, scope_.node_list);
       }
       return {&unknown_type, nullptr};
@@ -178,14 +179,14 @@ class node_checker {
     if (declared->role == name_role::input) {
       scope_.found
           .error(span_of_text(name), "define",
-                 "input " + quoted(text) + " is defined by an equation")
+                 "input " + quoted_name(text) + " is defined by an equation")
           .notes.push_back({span_of_text(declared->declaration), "declared here"});
     } else if (!whole) {
       declared->defined = true;
     } else if (declared->first_definition != nullptr) {
       scope_.found
           .error(span_of_text(name), "redefined",
-                 quoted(text) + " is defined by more than one equation")
+                 quoted_name(text) + " is defined by more than one equation")
           .notes.push_back(
               {span_of_text(declared->first_definition), "first defined here"});
     } else {
@@ -214,13 +215,13 @@ class node_checker {
           !is_literal(equation.exp) && !same_clock(right.clock, facts.clock))
         scope_.found.error(exps_.place_of(equation.exp), "clock",
                            "the right side is on " + shown_clock(right.clock) + ", " +
-                               quoted(item->name->text()) + " on " +
+                               quoted_name(item->name->text()) + " on " +
                                shown_clock(facts.clock));
     }
     std::span<const type_eff* const> lefts = left_types.all();
     if (!known || right.types == nullptr || same_types(*right.types, lefts)) return;
     std::string what = lefts.size() == 1
-                           ? quoted(base_name(*equation.lefts[0])->text()) +
+                           ? quoted_name(base_name(*equation.lefts[0])->text()) +
                                  " has type " + shown_types(lefts)
                            : "the left side has " + std::to_string(lefts.size()) +
                                  " values of types " + shown_types(lefts);
@@ -283,7 +284,7 @@ class node_checker {
     const declared_name* declared = own_declaration(variable);
     if (declared == nullptr || declared->defined) return;
     scope_.found.error(span_of_text(variable.name), "undefined",
-                       std::string(role) + " " + quoted(variable.name->text()) +
+                       std::string(role) + " " + quoted_name(variable.name->text()) +
                            " is defined by no equation");
   }
 
@@ -301,8 +302,10 @@ class node_checker {
     // Built in one piece: a large program has many of these.
     std::string_view name = variable.name->text();
     std::string message;
-    message.reserve(std::strlen(role) + name.size() + 16);
-    message.append(role).append(" '").append(name).append("' is not used");
+    message.reserve(std::strlen(role) + std::min(name.size(), quoted_most) + 20);
+    message.append(role).append(" ");
+    append_quoted_name(message, name);
+    message.append(" is not used");
     scope_.found.warning(span_of_text(variable.name), "unused", std::move(message));
   }
 
@@ -337,12 +340,18 @@ void warn_interface_change(check_scope& scope, const node_def& node) {
   } catch (const Global_error&) {
     return;
   }
+  // A long list shows its first names and its length.
+  constexpr std::size_t shown_most = 8;
   std::string removed;
-  for (const input_flow& input : node.inputs)
-    if (!needs.is_used(input.var.name->text()))
-      removed += (removed.empty() ? "" : ", ") + quoted(input.var.name->text());
-  if (removed.empty()) return;
+  std::size_t count = 0;
+  for (const input_flow& input : node.inputs) {
+    if (needs.is_used(input.var.name->text())) continue;
+    if (++count > shown_most) continue;
+    removed += (removed.empty() ? "" : ", ") + quoted_name(input.var.name->text());
+  }
+  if (count == 0) return;
+  if (count > shown_most) removed += ", ... (" + std::to_string(count) + " inputs)";
   scope.found.warning(span_of_text(node.name), "cleanall",
                       "-cleanall would remove input(s) " + removed + " of node " +
-                          quoted(node.name->text()) + ", which is called");
+                          quoted_name(node.name->text()) + ", which is called");
 }

@@ -1,10 +1,9 @@
 #include "checkPackage.h"
 
 #include "checkExp.h"
+#include "checkText.h"
 
 namespace {
-
-std::string quoted(std::string_view name) { return "'" + std::string(name) + "'"; }
 
 // The first declaration of a name that was declared again.
 ident first_declaration(const package& pack, const repeated_declaration& repeat) {
@@ -22,9 +21,10 @@ ident first_declaration(const package& pack, const repeated_declaration& repeat)
 
 void report_repeats(check_scope& scope) {
   for (const repeated_declaration& repeat : scope.places->repeats()) {
-    diagnostic& d = scope.found.error(
-        span_of_text(repeat.name), "redeclared",
-        std::string(repeat.kind) + " " + quoted(repeat.name->text()) + " declared twice");
+    diagnostic& d =
+        scope.found.error(span_of_text(repeat.name), "redeclared",
+                          std::string(repeat.kind) + " " +
+                              quoted_name(repeat.name->text()) + " declared twice");
     if (ident first = first_declaration(scope.pack, repeat))
       d.notes.push_back({span_of_text(first), "first declared here"});
   }
@@ -46,15 +46,15 @@ void check_type_declaration(check_scope& scope, env& environment,
     if (failure.message.starts_with("recursive"))
       scope.found.error(
           span_of_text(declared.name), "recursive",
-          "type " + quoted(declared.name->text()) + " is defined through itself");
+          "type " + quoted_name(declared.name->text()) + " is defined through itself");
     else if (declared.kind == enum_type &&
              failure.message.starts_with("flow declared twice"))
       for (ident constant : declared.constants)
         if (scope.find(constant->text()) != nullptr)
           scope.found
-              .error(
-                  span_of_text(constant), "redeclared",
-                  "enumeration constant " + quoted(constant->text()) + " declared twice")
+              .error(span_of_text(constant), "redeclared",
+                     "enumeration constant " + quoted_name(constant->text()) +
+                         " declared twice")
               .notes.push_back({span_of_text(scope.find(constant->text())->declaration),
                                 "first declared here"});
   }
@@ -75,12 +75,12 @@ void check_constant(check_scope& scope, env& environment, const const_def& const
     exp_facts facts = values.check(constant.value);
     if (type != nullptr) {
       values.expect_types(constant.value, facts, {&type, 1},
-                          "the value of constant " + quoted(constant.name->text()));
+                          "the value of constant " + quoted_name(constant.name->text()));
     } else if (facts.types == nullptr) {
       type = &unknown_type;
     } else if (facts.types->size() != 1) {
       scope.found.error(values.place_of(constant.value), "type",
-                        "the value of constant " + quoted(constant.name->text()) +
+                        "the value of constant " + quoted_name(constant.name->text()) +
                             " is a tuple of " + shown_types(*facts.types));
       type = &unknown_type;
     } else {
@@ -90,7 +90,7 @@ void check_constant(check_scope& scope, env& environment, const const_def& const
   if (declared_name* other = scope.find(constant.name->text())) {
     scope.found
         .error(span_of_text(constant.name), "redeclared",
-               "constant " + quoted(constant.name->text()) +
+               "constant " + quoted_name(constant.name->text()) +
                    " has the name of an enumeration constant")
         .notes.push_back({span_of_text(other->declaration), "declared here"});
     return;
@@ -116,7 +116,7 @@ void check_field_defaults(check_scope& scope, env& environment,
     exp_checker values(scope, environment);
     exp_facts facts = values.check(field.default_value);
     values.expect_types(field.default_value, facts, {&type, 1},
-                        "the default of field " + quoted(name->text()));
+                        "the default of field " + quoted_name(name->text()));
   }
 }
 

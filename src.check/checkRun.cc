@@ -14,30 +14,58 @@
 
 namespace {
 
+// A failure of the program itself, already reported: the run ends with
+// status 2.
+struct run_failed {};
+
+// Reports a failure about one file: on standard error as "zocheck: TEXT", or
+// with --json as one diagnostic without place on standard output, so that
+// what reads the JSON sees every outcome.
+void report_failure(const check_settings& settings, const std::string& file,
+                    const char* code, const std::string& text) {
+  if (settings.json) {
+    print_json(file, diagnostic{{}, severity::error, code, text, {}});
+    return;
+  }
+  output::flush();
+  print_system_error("zocheck: " + text);
+}
+
 // Checks one named file, or standard input for "-"; false when it cannot be
-// opened or read.
+// opened or read. A failure of the program is reported about the file and
+// ends the run.
 bool check_named(const std::string& name, const check_settings& settings,
                  check_counts& total) {
   bool standard = name == "-";
+  std::string shown = standard ? "<stdin>" : name;
   int fd = standard ? 0 : ::open(name.c_str(), O_RDONLY);
   if (fd < 0) {
-    output::flush();
-    print_system_error("zocheck: " + name + ": " + std::strerror(errno));
+    report_failure(settings, shown, "unreadable", name + ": " + std::strerror(errno));
     return false;
   }
-  bool read = true;
+  struct closed_at_end {
+    int fd;
+    ~closed_at_end() {
+      if (fd != 0) ::close(fd);
+    }
+  } closed{fd};
   try {
-    check_counts counts = check_file({standard ? "standard input" : name, fd},
-                                     standard ? "<stdin>" : name, settings);
+    check_counts counts =
+        check_file({standard ? "standard input" : name, fd}, shown, settings);
     total.errors += counts.errors;
     total.warnings += counts.warnings;
+    return true;
   } catch (const System_error& failure) {
-    output::flush();
-    print_system_error("zocheck: " + failure.message);
-    read = false;
+    report_failure(settings, shown, "unreadable", failure.message);
+    return false;
+  } catch (const Fatal_error& failure) {
+    report_failure(settings, shown, "fatal",
+                   std::string("fatal error: ") + failure.name() + ": " + failure.what());
+  } catch (const std::bad_alloc&) {
+    report_failure(settings, shown, "fatal",
+                   "fatal error: the input needs more memory than is available");
   }
-  if (!standard) ::close(fd);
-  return read;
+  throw run_failed{};
 }
 
 }  // namespace
@@ -57,6 +85,8 @@ int run_check(int argc, const char* const* argv) {
       output::write(count_line(total.errors, total.warnings) + "\n");
     output::flush();
     return all_read && total.errors == 0 ? 0 : 1;
+  } catch (const run_failed&) {
+    output::flush();
   } catch (const Fatal_error& failure) {
     output::flush();
     print_system_error(std::string("zocheck: fatal error: ") + failure.name() + ": " +

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "checkSuggest.h"
+#include "checkText.h"
 
 const type_eff unknown_type{extern_eff, "?"};
 
@@ -41,10 +42,9 @@ std::string shown_types(std::span<const type_eff* const> types) {
 }
 
 std::string shown_clock(flow_clock on) {
-  return on == nullptr ? "the base clock" : "clock '" + std::string(on->text()) + "'";
+  return on == nullptr ? "the base clock" : "clock " + quoted_name(on->text());
 }
 
-// Names of one or two bytes are all one edit apart: none is suggested for them.
 // Names of one or two bytes are all one edit apart: none is suggested for them.
 void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> candidates,
              std::span<const ident> more) {
@@ -53,7 +53,7 @@ void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> cand
     for (ident name : names)
       if (one_edit_apart(wanted, name->text())) {
         d.notes.push_back(
-            {span_of_text(name), "did you mean '" + std::string(name->text()) + "'?"});
+            {span_of_text(name), "did you mean " + quoted_name(name->text()) + "?"});
         return;
       }
 }
@@ -61,9 +61,8 @@ void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> cand
 bool report_undeclared_type(check_scope& scope, const type_exp& type) {
   if (type.kind != named_type || scope.pack.types.find(type.name->text()) != nullptr)
     return false;
-  diagnostic& d =
-      scope.found.error(span_of_text(type.name), "undeclared",
-                        "undeclared type '" + std::string(type.name->text()) + "'");
+  diagnostic& d = scope.found.error(span_of_text(type.name), "undeclared",
+                                    "undeclared type " + quoted_name(type.name->text()));
   suggest(d, type.name->text(), scope.type_names);
   return true;
 }

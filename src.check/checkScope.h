@@ -52,6 +52,9 @@ struct check_scope {
   /// again.
   const reading_places* places;
   diagnostics& found;
+  /// The lines of the text checked, for what a diagnostic quotes of them;
+  /// null when they are not at hand.
+  source_lines* lines = nullptr;
   /// The constants and enumeration constants.
   name_scope package_names{};
   /// The flows of the node being checked; empty outside nodes.

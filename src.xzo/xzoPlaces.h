@@ -8,6 +8,7 @@
 // place, when a diagnostic wants one.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -19,6 +20,7 @@
 #include "xzo.h"
 #include "xzoAst.h"
 #include "xzoBuild.h"
+#include "xzoLexer.h"
 
 /// A stretch of the text: from (line, cstart) to (end_line, cend), columns
 /// 1-based and inclusive. Line 0 is no place.
@@ -39,6 +41,20 @@ struct repeated_declaration {
 struct node_start {
   int line;
   int column;
+};
+
+/// The number of token kinds.
+inline constexpr int token_kinds = TK_PRAGMA + 1;
+
+/// What the parser could read where a syntax error stopped it.
+struct syntax_expectations {
+  /// The token kinds it could read there.
+  std::bitset<token_kinds> expected;
+  /// The kinds after which it could go on with the token it stopped at.
+  std::bitset<token_kinds> before_stop;
+  /// The kind of the token it stopped at: TK_EOF at the end of the text,
+  /// where the last position made is the token before.
+  token_kind stopped = TK_EOF;
 };
 
 /// Ends the reading of one node read again, once it is read.
@@ -107,6 +123,11 @@ class reading_places {
   /// object once, so that a name shared by the calls of a body comes once.
   std::span<const ident> calls() const { return calls_; }
 
+  /// Records what the parser could read where a syntax error stopped it.
+  void stopped_expecting(const syntax_expectations& found) { expectations_ = found; }
+  /// What it could read there; nothing before a syntax error.
+  const syntax_expectations& expectations() const { return expectations_; }
+
   void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
   /// The repeated declarations, in the order read.
   std::span<const repeated_declaration> repeats() const { return repeats_; }
@@ -133,6 +154,7 @@ class reading_places {
   bool in_body_ = false;
   bool stop_after_node_ = false;
   flat_map<ident, node_start> starts_;
+  syntax_expectations expectations_;
 };
 
 /// The stretch of a name, literal or annotation from where it was read; line

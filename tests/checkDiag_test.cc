@@ -98,4 +98,40 @@ TEST(CheckDiag, UnplacedSinceAMarkAndForgotten) {
   EXPECT_EQ(order, "ba");
 }
 
+// Parts of a line, as a cut line shows them: from a column, a bounded
+// count, and whether the line goes on, its "\r\n" and the end of the text
+// ending it.
+TEST(CheckDiag, LinePartsFromKeptTextAndFromFileAgree) {
+  const std::string whole = "short\r\n" + std::string(100000, 'y') + "z\nab\r\ncd\r";
+  FILE* file = std::tmpfile();
+  ASSERT_NE(file, nullptr);
+  std::fputs(whole.c_str(), file);
+  std::fflush(file);
+  source_lines kept(whole);
+  source_lines read(fileno(file), 0);
+  struct part {
+    int line;
+    int column;
+    std::size_t count;
+    std::string text;
+    bool more;
+  };
+  const part table[] = {
+      {1, 1, 5, "short", false},    {1, 1, 4, "shor", true},
+      {1, 2, 3, "hor", true},       {1, 1, 160, "short", false},
+      {2, 99990, 5, "yyyyy", true}, {2, 99998, 5, "yyyz", false},
+      {3, 1, 2, "ab", false},       {3, 1, 1, "a", true},
+      {4, 1, 2, "cd", false},       {5, 1, 3, "", false},
+  };
+  for (source_lines* lines : {&kept, &read})
+    for (const part& expected : table) {
+      bool more = !expected.more;
+      std::string text(
+          lines->line_part(expected.line, expected.column, expected.count, more));
+      EXPECT_EQ(text, expected.text) << expected.line << ":" << expected.column;
+      EXPECT_EQ(more, expected.more) << expected.line << ":" << expected.column;
+    }
+  std::fclose(file);
+}
+
 }  // namespace

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "errors.h"
 
@@ -110,6 +111,49 @@ TEST(Places, SyntaxErrorKeepsWhatWasReadBefore) {
   EXPECT_THROW(read_checked("const a = 1;\nconst b = ;\n", pack, places), Syntax_error);
   EXPECT_NE(pack.consts.find("a"), nullptr);
   EXPECT_EQ(last_made().line, 2);
+}
+
+// What the parser could read where it stopped, default reductions included:
+// after "x" it could read ';' and then 'd', or an operator, but no name.
+TEST(Places, SyntaxErrorRecordsWhatTheParserCouldReadThere) {
+  struct stop {
+    const char* text;
+    token_kind stopped;
+    std::vector<token_kind> expected, not_expected, before_stop, not_before_stop;
+  };
+  const char* head = "node n (x : int) returns (c, d : int);\nlet\n";
+  const stop table[] = {
+      {"c = x\nd = c;\ntel\n",
+       TK_IDENT,
+       {TK_SEMICOL, TK_PLUS, TK_WHEN},
+       {TK_IDENT},
+       {TK_SEMICOL, TK_PLUS},
+       {TK_TEL, TK_CLOSE_PAR}},
+      {"c = x; d = c;\nnode m (x : int) returns (y : int); let y = x; tel\n",
+       TK_NODE,
+       {TK_TEL, TK_IDENT, TK_ASSERT},
+       {TK_SEMICOL},
+       {TK_TEL},
+       {TK_SEMICOL, TK_IDENT}},
+      {"c = x; d = c;\n", TK_EOF, {TK_TEL}, {TK_EOF}, {TK_TEL}, {TK_SEMICOL}},
+      {"c = x + and;\n", TK_AND, {TK_IDENT, TK_ICONST, TK_PRE}, {TK_SEMICOL}, {}, {}},
+  };
+  for (const stop& expected : table) {
+    package pack;
+    reading_places places;
+    std::string text = std::string(head) + expected.text;
+    EXPECT_THROW(read_checked(text, pack, places), Syntax_error) << expected.text;
+    const syntax_expectations& found = places.expectations();
+    EXPECT_EQ(found.stopped, expected.stopped) << expected.text;
+    for (token_kind kind : expected.expected)
+      EXPECT_TRUE(found.expected[kind]) << expected.text << token_name(kind);
+    for (token_kind kind : expected.not_expected)
+      EXPECT_FALSE(found.expected[kind]) << expected.text << token_name(kind);
+    for (token_kind kind : expected.before_stop)
+      EXPECT_TRUE(found.before_stop[kind]) << expected.text << token_name(kind);
+    for (token_kind kind : expected.not_before_stop)
+      EXPECT_FALSE(found.before_stop[kind]) << expected.text << token_name(kind);
+  }
 }
 
 }  // namespace
