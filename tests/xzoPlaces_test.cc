@@ -5,6 +5,8 @@
 #include <string>
 
 #include "errors.h"
+#include "xzo.h"
+#include "xzoLexer.h"
 
 namespace {
 
