@@ -7,7 +7,9 @@
 #include <string_view>
 
 #include "xzoAst.h"
-#include "xzoPlaces.h"
+
+class reading_places;
+struct node_start;
 
 /// An open input: its name, for the system's error texts, and its descriptor.
 struct input_channel {
