@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Makes sure the build has what it needs: a C++ compiler, CMake, Ninja, GNU
 # Bison and GoogleTest. With --tests, also what the suite checks with: groff
-# for the manual page; file, dpkg-dev and lintian for the Debian package;
-# python3 to read zocheck's JSON strictly.
+# for the manual page; file, dpkg-dev and lintian for the Debian package; GNU
+# time for the deep inputs of zocheck; clang-format 14 for the sources'
+# layout; python3 to read zocheck's JSON strictly.
 # With --package, also what cpack needs for that package: file and dpkg-dev.
 # With --fuzz, also what the fuzzing needs: clang 14 with its libFuzzer runtime
 # and the symbolizer, so that a finding shows files and lines.
@@ -22,8 +23,9 @@ need bison bison
 [ -f /usr/include/gtest/gtest.h ] || missing+=(libgtest-dev)
 for option in "$@"; do
   case $option in
-    --tests) need groff groff-base; need file file; need dpkg-shlibdeps dpkg-dev; need python3 python3
-             need lintian lintian ;;
+    --tests) need groff groff-base; need file file; need dpkg-shlibdeps dpkg-dev
+             need lintian lintian; need /usr/bin/time time; need python3 python3
+             need clang-format-14 clang-format-14 ;;
     --package) need file file; need dpkg-shlibdeps dpkg-dev ;;
     --fuzz) need clang++-14 clang-14; need /usr/lib/llvm-14/bin/llvm-symbolizer llvm-14
             compgen -G '/usr/lib/llvm-14/lib/clang/*/lib/linux/libclang_rt.fuzzer-x86_64.a' \

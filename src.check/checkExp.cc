@@ -7,39 +7,21 @@
 
 namespace {
 
-// The operator as written, for messages.
+// The operator as written, for messages, but for a few kinds that messages
+// name in words. The table's spellings are string literals, so their text
+// ends with a null byte.
 const char* symbol_of(exp_kind kind) {
   switch (kind) {
-    case nat_pre: return "pre";
-    case nat_current: return "current";
-    case nat_not: return "not";
     case nat_uminus: return "unary -";
-    case nat_real_conv: return "real";
-    case nat_int_conv: return "int";
-    case nat_arrow: return "->";
-    case nat_when: return "when";
-    case nat_and: return "and";
-    case nat_or: return "or";
-    case nat_xor: return "xor";
-    case nat_impl: return "=>";
-    case nat_eq: return "=";
-    case nat_neq: return "<>";
-    case nat_gte: return ">=";
-    case nat_gt: return ">";
-    case nat_lte: return "<=";
-    case nat_lt: return "<";
-    case nat_div: return "div";
-    case nat_mod: return "mod";
-    case nat_minus: return "-";
-    case nat_plus: return "+";
-    case nat_slash: return "/";
-    case nat_times: return "*";
-    case nat_if: return "if";
-    case nat_diese: return "#";
     case nat_tuple: return "a tuple";
-    case nat_field: return ".";
-    default: return "the operator";
+    case nat_true:
+    case nat_false:
+    case nat_hat:
+    case nat_nor: return "the operator";
+    default: break;
   }
+  std::string_view spelling = facts_of(kind).spelling;
+  return spelling.empty() ? "the operator" : spelling.data();
 }
 
 // The operands' types taken together, as the rules of the format see them;

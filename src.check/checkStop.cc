@@ -43,7 +43,7 @@ const char* missing_end(const syntax_expectations& expected) {
 // A keyword where the parser wants a name and not an expression: a keyword
 // in an expression is more likely a missing operand than a name.
 bool keyword_for_name(const lexeme& at, const syntax_expectations& expected) {
-  return is_a_keyword(at.str).has_value() && expected.expected[TK_IDENT] &&
+  return is_keyword(at.str) && expected.expected[TK_IDENT] &&
          !expected.expected[TK_ICONST];
 }
 
@@ -63,7 +63,7 @@ const char* certain_missing_end(const lexeme& at, const syntax_expectations& exp
                                 source_lines& lines) {
   const char* end = missing_end(expected);
   if (end == nullptr) return nullptr;
-  if (is_a_keyword(at.str) || starts_its_line(at, lines)) return end;
+  if (is_keyword(at.str) || starts_its_line(at, lines)) return end;
   return nullptr;
 }
 

@@ -1,6 +1,5 @@
-// Source positions: the lexeme record, the line counter of the input being
-// read, and the text objects of the syntax tree that remember where they were
-// written.
+// Source positions: the lexeme record, and the text objects of the syntax
+// tree that remember where they were written.
 #pragma once
 
 #include <cstdint>
@@ -19,40 +18,6 @@ struct lexeme {
 
 /// The unknown position: text "dummy", line 0, columns 0 to 0.
 extern const lexeme dummy;
-
-/// The lexer's current match, as offsets from the start of the input.
-struct match_span {
-  std::string_view text;
-  std::uint64_t start;
-  std::uint64_t end;
-};
-
-/// The position of the current match; it becomes the last position made.
-lexeme make(const match_span& match);
-
-/// The same position, made ahead of its use: it does not become the last
-/// position made until `made_last` says so.
-lexeme make_ahead(const match_span& match);
-
-/// Makes `position` the last position made.
-void made_last(const lexeme& position);
-
-/// Records that the current match ended with a line break.
-void new_line(const match_span& match);
-
-/// Makes `line` the current line, its first byte at offset `start` of the
-/// input read next: for a text taken from a line of the file and read apart.
-void start_line(int line, std::uint64_t start);
-
-/// The most recent position made (`dummy` before the first token).
-const lexeme& last_made();
-
-/// Back to line 1 at offset 0, with no position made yet.
-void reset_positions();
-
-/// Gives the last position made a copy of its text, for a text about to be
-/// released.
-void keep_last_made();
 
 /// An immutable text of the syntax tree (identifier, literal, annotation).
 /// Objects are compared by identity in the position store and by text

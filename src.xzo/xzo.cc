@@ -17,7 +17,6 @@
 #include "xzoDecls.h"
 #include "xzoLexer.h"
 #include "xzoParser.hh"
-#include "xzoPlaces.h"
 
 namespace {
 
@@ -215,6 +214,23 @@ const val_exp* read_expression(lexer_buffer buffer) {
   return context.exp;
 }
 
+// Reads the buffer as a zo file into `pack`, keeping places in `places`.
+void read_placed(lexer_buffer buffer, package& pack, reading_places& places) {
+  parse_context context{buffer, entry_point::file, pack, run_positions()};
+  context.places = &places;
+  run_parser(context);
+}
+
+// Reads the one node that starts the buffer, keeping its places: the reading
+// stops once that node is read.
+void read_one_node(lexer_buffer buffer, package& pack, reading_places& places) {
+  places.stop_after_one_node();
+  try {
+    read_placed(buffer, pack, places);
+  } catch (const one_node_read&) {
+  }
+}
+
 // A copy of the text that lives as long as the positions made from it.
 std::string_view kept_copy(std::string_view text) {
   auto copy = new_buffer(text.size());
@@ -239,12 +255,22 @@ read_result read(const input_channel& channel) {
   return {context.pack, context.positions};
 }
 
+void read_checked(std::string_view text, package& pack, reading_places& places) {
+  reset_positions();
+  read_placed({text}, pack, places);
+}
+
 void read_checked(const input_channel& channel, package& pack, reading_places& places) {
   reset_positions();
   channel_segments segments(channel);
-  parse_context context{{{}, 0, 0, &segments}, entry_point::file, pack, run_positions()};
-  context.places = &places;
-  run_parser(context);
+  read_placed({{}, 0, 0, &segments}, pack, places);
+}
+
+// The line of the keyword starts `start.column - 1` bytes before the text.
+void read_node_again(std::string_view text, const node_start& start, package& pack,
+                     reading_places& places) {
+  start_line(start.line, 0);
+  read_one_node({text, 0, static_cast<std::uint64_t>(start.column - 1)}, pack, places);
 }
 
 void read_node_again(const input_channel& channel, std::uint64_t offset,
@@ -256,16 +282,8 @@ void read_node_again(const input_channel& channel, std::uint64_t offset,
   } forgotten;
   channel_segments segments(channel, offset, segment_size);
   start_line(start.line, 0);
-  places.stop_after_one_node();
-  parse_context context{{{}, 0, static_cast<std::uint64_t>(start.column - 1), &segments},
-                        entry_point::file,
-                        pack,
-                        run_positions()};
-  context.places = &places;
-  try {
-    run_parser(context);
-  } catch (const one_node_read&) {
-  }
+  read_one_node({{}, 0, static_cast<std::uint64_t>(start.column - 1), &segments}, pack,
+                places);
 }
 
 const val_exp* exp_of_channel(const input_channel& channel) {

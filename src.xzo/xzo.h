@@ -1,11 +1,15 @@
 // The reading entry points: the token listing of -tlex, and the parser run
-// over a channel or a text.
+// over a channel or a text, with or without the places that diagnostics show.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "xzoAst.h"
+
+class reading_places;
+struct node_start;
 
 /// An open input: its name, for the system's error texts, and its descriptor.
 struct input_channel {
@@ -35,6 +39,26 @@ const val_exp* exp_of_channel(const input_channel& channel);
 /// Reads one expression followed by the end of the text; fails with
 /// `Syntax_error`. The text is kept for the positions made from it.
 const val_exp* exp_of_string(std::string_view text);
+
+/// Reads the whole text as a zo file into `pack`, keeping places in `places`
+/// and recording repeated declarations there instead of failing on them.
+/// Fails with `Syntax_error` (at `last_made`) or `Lexical_error`; what was
+/// read before stays in `pack`.
+void read_checked(std::string_view text, package& pack, reading_places& places);
+
+/// The same for a channel read once from start to end, holding only a little
+/// of its text at a time.
+void read_checked(const input_channel& channel, package& pack, reading_places& places);
+
+/// Reads into `pack` the node whose declaration starts at `start` and the
+/// text at its keyword, up to the end of that node, keeping its places in
+/// `places`. Fails as `read_checked`.
+void read_node_again(std::string_view text, const node_start& start, package& pack,
+                     reading_places& places);
+
+/// The same from the regular file open as `channel`, from byte `offset`.
+void read_node_again(const input_channel& channel, std::uint64_t offset,
+                     const node_start& start, package& pack, reading_places& places);
 
 /// Where a text read apart from its file stood in it: the line, and the
 /// column of the text's first byte.

@@ -21,36 +21,29 @@ struct operand_range {
 constexpr std::uint32_t unbounded = UINT32_MAX;
 
 operand_range operands_admitted(const exp_nature& nat) {
-  switch (nat.kind) {
-    case nat_true:
-    case nat_false:
-    case nat_iconst:
-    case nat_rconst:
-    case nat_ival:
-    case nat_rval:
-    case nat_ident: return {0, 0};
-    case nat_pre:
-    case nat_current:
-    case nat_not:
-    case nat_uminus:
-    case nat_real_conv:
-    case nat_int_conv:
-    case nat_array_elem:
-    case nat_field:
-    case nat_tuple_elem: return {1, 1};
-    case nat_if: return {3, 3};
-    case nat_nor:
-    case nat_diese:
-    case nat_tuple:
-    case nat_array: return {1, unbounded};
-    case nat_call: return {0, unbounded};
-    case nat_struct: {
+  switch (facts_of(nat.kind).operands) {
+    case exp_operands::leaf: return {0, 0};
+    case exp_operands::unary: return {1, 1};
+    case exp_operands::binary: return {2, 2};
+    case exp_operands::ternary: return {3, 3};
+    case exp_operands::some: return {1, unbounded};
+    case exp_operands::any: return {0, unbounded};
+    case exp_operands::per_field: {
       auto fields = static_cast<std::uint32_t>(nat.cons->field_names.size());
       return {fields, fields};
     }
-    default: return {2, 2};
   }
+  __builtin_unreachable();  // the table holds only these
 }
+
+// The kinds that carry a payload are the last ones, as `val_exp` lays them out.
+constexpr bool payloads_last() {
+  for (std::size_t kind = 0; kind < std::size(exp_kind_table); ++kind)
+    if ((exp_kind_table[kind].payload != exp_payload::none) != (kind >= nat_iconst))
+      return false;
+  return true;
+}
+static_assert(payloads_last());
 
 }  // namespace
 

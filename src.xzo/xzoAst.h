@@ -51,51 +51,48 @@ const type_exp* make_tuple_type(std::span<const type_exp* const> items);
 // Expressions
 
 enum exp_kind : std::uint8_t {
-  // Kinds without payload.
-  nat_true,
-  nat_false,
-  nat_pre,
-  nat_current,
-  nat_not,
-  nat_uminus,
-  nat_real_conv,
-  nat_int_conv,
-  nat_arrow,
-  nat_when,
-  nat_and,
-  nat_or,
-  nat_xor,
-  nat_impl,
-  nat_eq,
-  nat_neq,
-  nat_gte,
-  nat_gt,
-  nat_lte,
-  nat_lt,
-  nat_div,
-  nat_mod,
-  nat_minus,
-  nat_plus,
-  nat_slash,
-  nat_times,
-  nat_hat,
-  nat_if,
-  nat_nor,
-  nat_diese,
-  nat_tuple,
-  nat_array,
-  // Kinds with a payload.
-  nat_iconst,
-  nat_rconst,
-  nat_ival,
-  nat_rval,
-  nat_ident,
-  nat_call,
-  nat_array_elem,
-  nat_field,
-  nat_tuple_elem,
-  nat_struct,
+#define EXP_KIND(kind, spelling, operands, payload) kind,
+#include "xzoExpKinds.def"
+#undef EXP_KIND
 };
+
+/// The operands a kind of expression takes.
+enum class exp_operands : std::uint8_t {
+  leaf,       // none
+  unary,      // one
+  binary,     // two
+  ternary,    // three
+  some,       // one or more
+  any,        // zero or more
+  per_field,  // one for each field of its structure
+};
+
+/// What a kind of expression carries besides its operands: the member of
+/// `exp_nature` that holds it.
+enum class exp_payload : std::uint8_t { none, name, ival, rval, index, position, cons };
+
+/// What every expression of a kind shares: the operator as written (empty for
+/// a kind that is no operator), its operands and its payload.
+struct exp_kind_facts {
+  std::string_view spelling;
+  exp_operands operands;
+  exp_payload payload;
+};
+
+inline constexpr exp_kind_facts exp_kind_table[] = {
+#define EXP_KIND(kind, spelling, operands, payload) \
+  {spelling, exp_operands::operands, exp_payload::payload},
+#include "xzoExpKinds.def"
+#undef EXP_KIND
+};
+
+/// The facts of the kind.
+constexpr const exp_kind_facts& facts_of(exp_kind kind) { return exp_kind_table[kind]; }
+
+/// Whether expressions of the kind have no operand.
+constexpr bool is_leaf(exp_kind kind) {
+  return facts_of(kind).operands == exp_operands::leaf;
+}
 
 /// A structure value's type name and its field names in written order.
 struct struct_cons {
@@ -167,7 +164,8 @@ class alignas(8) val_exp {
     std::int64_t position;
     const struct_cons* cons;
   };
-  // The kinds from `nat_iconst` on carry a payload.
+  // The kinds from `nat_iconst` on carry a payload: one comparison, on the
+  // path of every operand access, rather than a look-up in the table.
   static constexpr bool has_payload(exp_kind kind) { return kind >= nat_iconst; }
   const payload& stored() const { return *reinterpret_cast<const payload*>(this + 1); }
   val_exp(exp_kind kind, std::uint32_t count) : kind_(kind), count_(count) {}

@@ -25,6 +25,20 @@ void print_list(dump_scope& scope, std::span<const val_exp* const> items,
   }
 }
 
+// The operator between its operands, a blank on each side; the operator
+// before its parenthesised operands. Each case below takes its text by a
+// constant index, so that the text is a constant of the code.
+constexpr std::string_view spaced_spellings[] = {
+#define EXP_KIND(kind, spelling, operands, payload) " " spelling " ",
+#include "xzoExpKinds.def"
+#undef EXP_KIND
+};
+constexpr std::string_view opening_spellings[] = {
+#define EXP_KIND(kind, spelling, operands, payload) spelling " (",
+#include "xzoExpKinds.def"
+#undef EXP_KIND
+};
+
 void print_unary(dump_scope& scope, const val_exp* e, std::string_view word) {
   out(word);
   out("(");
@@ -90,31 +104,31 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
   switch (e->kind()) {
     case nat_true: out(usr_bool_mode ? "UsrBooltrue" : "true"); return;
     case nat_false: out(usr_bool_mode ? "UsrBoolfalse" : "false"); return;
-    case nat_pre: print_unary(scope, e, "pre"); return;
-    case nat_current: print_unary(scope, e, "current"); return;
-    case nat_not: print_unary(scope, e, "not"); return;
-    case nat_uminus: print_unary(scope, e, "-"); return;
-    case nat_real_conv: print_unary(scope, e, "real"); return;
-    case nat_int_conv: print_unary(scope, e, "int"); return;
-    case nat_arrow: print_binary(scope, e, " -> "); return;
-    case nat_when: print_binary(scope, e, " when "); return;
-    case nat_and: print_binary(scope, e, " and "); return;
-    case nat_or: print_binary(scope, e, " or "); return;
-    case nat_xor: print_binary(scope, e, " xor "); return;
-    case nat_impl: print_binary(scope, e, " => "); return;
-    case nat_eq: print_binary(scope, e, " = "); return;
-    case nat_neq: print_binary(scope, e, " <> "); return;
-    case nat_gte: print_binary(scope, e, " >= "); return;
-    case nat_gt: print_binary(scope, e, " > "); return;
-    case nat_lte: print_binary(scope, e, " <= "); return;
-    case nat_lt: print_binary(scope, e, " < "); return;
-    case nat_div: print_binary(scope, e, " div "); return;
-    case nat_mod: print_binary(scope, e, " mod "); return;
-    case nat_minus: print_binary(scope, e, " - "); return;
-    case nat_plus: print_binary(scope, e, " + "); return;
-    case nat_slash: print_binary(scope, e, " / "); return;
-    case nat_times: print_binary(scope, e, " * "); return;
-    case nat_hat: print_binary(scope, e, " ^ "); return;
+    case nat_pre: print_unary(scope, e, facts_of(nat_pre).spelling); return;
+    case nat_current: print_unary(scope, e, facts_of(nat_current).spelling); return;
+    case nat_not: print_unary(scope, e, facts_of(nat_not).spelling); return;
+    case nat_uminus: print_unary(scope, e, facts_of(nat_uminus).spelling); return;
+    case nat_real_conv: print_unary(scope, e, facts_of(nat_real_conv).spelling); return;
+    case nat_int_conv: print_unary(scope, e, facts_of(nat_int_conv).spelling); return;
+    case nat_arrow: print_binary(scope, e, spaced_spellings[nat_arrow]); return;
+    case nat_when: print_binary(scope, e, spaced_spellings[nat_when]); return;
+    case nat_and: print_binary(scope, e, spaced_spellings[nat_and]); return;
+    case nat_or: print_binary(scope, e, spaced_spellings[nat_or]); return;
+    case nat_xor: print_binary(scope, e, spaced_spellings[nat_xor]); return;
+    case nat_impl: print_binary(scope, e, spaced_spellings[nat_impl]); return;
+    case nat_eq: print_binary(scope, e, spaced_spellings[nat_eq]); return;
+    case nat_neq: print_binary(scope, e, spaced_spellings[nat_neq]); return;
+    case nat_gte: print_binary(scope, e, spaced_spellings[nat_gte]); return;
+    case nat_gt: print_binary(scope, e, spaced_spellings[nat_gt]); return;
+    case nat_lte: print_binary(scope, e, spaced_spellings[nat_lte]); return;
+    case nat_lt: print_binary(scope, e, spaced_spellings[nat_lt]); return;
+    case nat_div: print_binary(scope, e, spaced_spellings[nat_div]); return;
+    case nat_mod: print_binary(scope, e, spaced_spellings[nat_mod]); return;
+    case nat_minus: print_binary(scope, e, spaced_spellings[nat_minus]); return;
+    case nat_plus: print_binary(scope, e, spaced_spellings[nat_plus]); return;
+    case nat_slash: print_binary(scope, e, spaced_spellings[nat_slash]); return;
+    case nat_times: print_binary(scope, e, spaced_spellings[nat_times]); return;
+    case nat_hat: print_binary(scope, e, spaced_spellings[nat_hat]); return;
     case nat_if:
       out("(if ");
       print_val_exp(scope, e->op(0));
@@ -124,8 +138,8 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
       print_val_exp(scope, e->op(2));
       out(")");
       return;
-    case nat_nor: print_enclosed(scope, e, "nor (", ")"); return;
-    case nat_diese: print_enclosed(scope, e, "# (", ")"); return;
+    case nat_nor: print_enclosed(scope, e, opening_spellings[nat_nor], ")"); return;
+    case nat_diese: print_enclosed(scope, e, opening_spellings[nat_diese], ")"); return;
     case nat_tuple: print_enclosed(scope, e, "(", ")"); return;
     case nat_array: print_enclosed(scope, e, "[", "]"); return;
     case nat_iconst: print_int_text(e->name()->text()); return;

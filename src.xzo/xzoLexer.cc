@@ -2,26 +2,73 @@
 
 #include <array>
 #include <cstring>
+#include <optional>
 
+#include "arena.h"
 #include "verbose.h"
 
 namespace {
 
+// The position of the text being read: the current line and the offset at
+// which it starts, and the most recent position made, which the diagnostics
+// of a reading that stops show.
+int current_line = 1;
+std::uint64_t line_start = 0;
+lexeme last_position = dummy;
+
+// The lexer's current match, as offsets from the start of the whole text.
+struct match_span {
+  std::string_view text;
+  std::uint64_t start;
+  std::uint64_t end;
+};
+
+// The position of the current match; it becomes the last position made.
+// Both copies of the position are written field by field from the same
+// values: copying one from the other as a whole, once inlined, reads back
+// memory just written in smaller pieces and stalls on every token.
+lexeme make(const match_span& match) {
+  int cstart = static_cast<int>(match.start - line_start) + 1;
+  int cend = static_cast<int>(match.end - line_start);
+  last_position.str = match.text;
+  last_position.line = current_line;
+  last_position.cstart = cstart;
+  last_position.cend = cend;
+  return {match.text, current_line, cstart, cend};
+}
+
+// The same position, made ahead of its use: it does not become the last
+// position made until `made_last` says so.
+lexeme make_ahead(const match_span& match) {
+  return {match.text, current_line, static_cast<int>(match.start - line_start) + 1,
+          static_cast<int>(match.end - line_start)};
+}
+
+// Records that the current match ended with a line break; with -vv, shows the
+// line reached.
+void new_line(const match_span& match) {
+  line_start = match.end;
+  ++current_line;
+  if (verbose::shown(2)) verbose::printf(2, "\rreading line %4d", current_line);
+}
+
+// Gives the last position made a copy of its text, for a text about to be
+// released.
+void keep_last_made() {
+  std::string_view text = last_position.str;
+  char* copy = static_cast<char*>(run_arena().allocate(text.size()));
+  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+  last_position.str = {copy, text.size()};
+}
+
 constexpr std::string_view token_names[] = {
-    "TK_EOF",       "TK_ERROR",  "TK_AND",     "TK_ARROW",       "TK_ASSERT",
-    "TK_BAR",       "TK_BOOL",   "TK_CDOTS",   "TK_CLOSE_BRACE", "TK_CLOSE_BRACKET",
-    "TK_CLOSE_PAR", "TK_COLON",  "TK_COMA",    "TK_CONST",       "TK_CURRENT",
-    "TK_DIESE",     "TK_DIV",    "TK_DOT",     "TK_EQ",          "TK_EQUA",
-    "TK_ELSE",      "TK_ENUM",   "TK_FALSE",   "TK_FIELD",       "TK_FUNCTION",
-    "TK_UNSAFE",    "TK_GT",     "TK_GTE",     "TK_HAT",         "TK_ICONST",
-    "TK_IDENT",     "TK_IF",     "TK_IMPL",    "TK_INT",         "TK_LET",
-    "TK_LT",        "TK_LTE",    "TK_MINUS",   "TK_MOD",         "TK_NEQ",
-    "TK_NODE",      "TK_NOR",    "TK_NOT",     "TK_OPEN_BRACE",  "TK_OPEN_BRACKET",
-    "TK_OPEN_PAR",  "TK_OR",     "TK_PCENT",   "TK_PLUS",        "TK_PRE",
-    "TK_RCONST",    "TK_REAL",   "TK_RETURNS", "TK_SEMICOL",     "TK_SLASH",
-    "TK_STAR",      "TK_STRUCT", "TK_STEP",    "TK_TEL",         "TK_THEN",
-    "TK_TRUE",      "TK_TYPE",   "TK_VAR",     "TK_WHEN",        "TK_XOR",
-    "TK_OF",        "TK_PRAGMA",
+#define TOKEN(name, description) "TK_" #name,
+#define PUNCT(name, text) "TK_" #name,
+#define KEYWORD(name, text) "TK_" #name,
+#include "xzoTokens.def"
+#undef TOKEN
+#undef PUNCT
+#undef KEYWORD
 };
 static_assert(std::size(token_names) == TK_PRAGMA + 1);
 
@@ -35,23 +82,13 @@ constexpr std::uint64_t packed(std::string_view text) {
 }
 
 constexpr std::pair<std::string_view, token_kind> keywords[] = {
-    {"and", TK_AND},         {"assert", TK_ASSERT},
-    {"bool", TK_BOOL},       {"const", TK_CONST},
-    {"current", TK_CURRENT}, {"div", TK_DIV},
-    {"else", TK_ELSE},       {"enum", TK_ENUM},
-    {"equa", TK_EQUA},       {"false", TK_FALSE},
-    {"if", TK_IF},           {"int", TK_INT},
-    {"let", TK_LET},         {"mod", TK_MOD},
-    {"node", TK_NODE},       {"function", TK_FUNCTION},
-    {"unsafe", TK_UNSAFE},   {"not", TK_NOT},
-    {"or", TK_OR},           {"nor", TK_NOR},
-    {"pre", TK_PRE},         {"real", TK_REAL},
-    {"returns", TK_RETURNS}, {"tel", TK_TEL},
-    {"type", TK_TYPE},       {"struct", TK_STRUCT},
-    {"step", TK_STEP},       {"then", TK_THEN},
-    {"true", TK_TRUE},       {"var", TK_VAR},
-    {"when", TK_WHEN},       {"xor", TK_XOR},
-    {"of", TK_OF},
+#define TOKEN(name, description)
+#define PUNCT(name, text)
+#define KEYWORD(name, text) {text, TK_##name},
+#include "xzoTokens.def"
+#undef TOKEN
+#undef PUNCT
+#undef KEYWORD
 };
 
 // The keyword table: a perfect hash of the packed texts, one multiply and
@@ -415,19 +452,33 @@ void batch_made_last(const token_batch& batch) {
   if (batch.ahead) made_last(batch.positions[batch.next - 1]);
 }
 
+void made_last(const lexeme& position) { last_position = position; }
+
+void start_line(int line, std::uint64_t start) {
+  current_line = line;
+  line_start = start;
+}
+
+const lexeme& last_made() { return last_position; }
+
+void reset_positions() {
+  start_line(1, 0);
+  last_position = dummy;
+}
+
 token lexer(lexer_buffer& buffer) {
   token next;
   next.kind = lexer(buffer, next.lx);
   return next;
 }
 
-std::optional<token_kind> is_a_keyword(std::string_view text) {
-  if (text.empty() || text.size() > 8) return std::nullopt;
+bool is_keyword(std::string_view text) {
+  if (text.empty() || text.size() > 8) return false;
   for (char c : text)
     if (classes[static_cast<unsigned char>(c)] != letter &&
         classes[static_cast<unsigned char>(c)] != digit)
-      return std::nullopt;
-  return keyword_of(packed(text));
+      return false;
+  return keyword_of(packed(text)).has_value();
 }
 
 std::string_view token_name(token_kind kind) { return token_names[kind]; }

@@ -1,9 +1,9 @@
 // The lexer of the zo format: cuts bytes into tokens with their positions,
-// skips blanks and comments, and keeps the line counter up to date.
+// skips blanks and comments, and keeps the line counter and the last position
+// made, which the diagnostics of a reading that stops show.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 #include <string_view>
 
@@ -11,19 +11,26 @@
 #include "lexeme.h"
 
 // Token kinds in the order of their listing names; TK_EOF carries no lexeme.
-// clang-format off
 enum token_kind : std::uint8_t {
-  TK_EOF, TK_ERROR, TK_AND, TK_ARROW, TK_ASSERT, TK_BAR, TK_BOOL, TK_CDOTS,
-  TK_CLOSE_BRACE, TK_CLOSE_BRACKET, TK_CLOSE_PAR, TK_COLON, TK_COMA, TK_CONST,
-  TK_CURRENT, TK_DIESE, TK_DIV, TK_DOT, TK_EQ, TK_EQUA, TK_ELSE, TK_ENUM,
-  TK_FALSE, TK_FIELD, TK_FUNCTION, TK_UNSAFE, TK_GT, TK_GTE, TK_HAT, TK_ICONST,
-  TK_IDENT, TK_IF, TK_IMPL, TK_INT, TK_LET, TK_LT, TK_LTE, TK_MINUS, TK_MOD,
-  TK_NEQ, TK_NODE, TK_NOR, TK_NOT, TK_OPEN_BRACE, TK_OPEN_BRACKET, TK_OPEN_PAR,
-  TK_OR, TK_PCENT, TK_PLUS, TK_PRE, TK_RCONST, TK_REAL, TK_RETURNS, TK_SEMICOL,
-  TK_SLASH, TK_STAR, TK_STRUCT, TK_STEP, TK_TEL, TK_THEN, TK_TRUE, TK_TYPE,
-  TK_VAR, TK_WHEN, TK_XOR, TK_OF, TK_PRAGMA
+#define TOKEN(name, description) TK_##name,
+#define PUNCT(name, text) TK_##name,
+#define KEYWORD(name, text) TK_##name,
+#include "xzoTokens.def"
+#undef TOKEN
+#undef PUNCT
+#undef KEYWORD
 };
-// clang-format on
+
+/// The number of token kinds.
+inline constexpr int token_kind_count = 0
+#define TOKEN(name, description) +1
+#define PUNCT(name, text) +1
+#define KEYWORD(name, text) +1
+#include "xzoTokens.def"
+#undef TOKEN
+#undef PUNCT
+#undef KEYWORD
+    ;
 
 /// A token: its kind and, except for TK_EOF, the position of its text.
 struct token {
@@ -95,8 +102,21 @@ token lexer(lexer_buffer& buffer);
 /// position into `position` (`dummy` for TK_EOF).
 token_kind lexer(lexer_buffer& buffer, lexeme& position);
 
-/// The keyword spelt exactly by `text`, if it is one.
-std::optional<token_kind> is_a_keyword(std::string_view text);
+/// Makes `position` the last position made.
+void made_last(const lexeme& position);
+
+/// Makes `line` the current line, its first byte at offset `start` of the
+/// input read next: for a text taken from a line of the file and read apart.
+void start_line(int line, std::uint64_t start);
+
+/// The most recent position made (`dummy` before the first token).
+const lexeme& last_made();
+
+/// Back to line 1 at offset 0, with no position made yet.
+void reset_positions();
+
+/// Whether `text` is spelt exactly as a reserved word of the format.
+bool is_keyword(std::string_view text);
 
 /// The listing name of a token kind, such as "TK_IDENT".
 std::string_view token_name(token_kind kind);

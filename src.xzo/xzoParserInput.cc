@@ -7,9 +7,14 @@ namespace {
 
 // The parser knows the lexer's tokens in the order of their kinds.
 constexpr int first_token_code = YY_TK_EOF;
-static_assert(YY_TK_PRAGMA - first_token_code == TK_PRAGMA);
-static_assert(YY_TK_IDENT - first_token_code == TK_IDENT);
-static_assert(YY_TK_OF - first_token_code == TK_OF);
+#define TOKEN(name, description) \
+  static_assert(YY_TK_##name - first_token_code == TK_##name);
+#define PUNCT(name, text) TOKEN(name, text)
+#define KEYWORD(name, text) TOKEN(name, text)
+#include "xzoTokens.def"
+#undef TOKEN
+#undef PUNCT
+#undef KEYWORD
 
 }  // namespace
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "xzoDecls.h"
-#include "xzoParser.hh"
 
 const val_exp* reading_places::placed(const val_exp* fresh, const lexeme& first,
                                       const lexeme& last) {
@@ -108,13 +107,9 @@ void widen(text_span& span, const text_span& part) {
 // The places a node shows by itself: its own tokens and its name's text.
 text_span own_span(const reading_places& places, const val_exp* e) {
   text_span span = places.own_tokens(e);
-  switch (e->kind()) {
-    case nat_iconst:
-    case nat_rconst:
-    case nat_ident:
-    case nat_call:
-    case nat_field: widen(span, span_of_text(e->name())); break;
-    case nat_struct: widen(span, span_of_text(e->cons().type_name)); break;
+  switch (facts_of(e->kind()).payload) {
+    case exp_payload::name: widen(span, span_of_text(e->name())); break;
+    case exp_payload::cons: widen(span, span_of_text(e->cons().type_name)); break;
     default: break;
   }
   return span;
@@ -133,27 +128,4 @@ text_span span_of(const reading_places& places, const val_exp* e) {
        at = at->ops().empty() ? nullptr : at->ops().back())
     widen(span, own_span(places, at));
   return span;
-}
-
-void read_checked(std::string_view text, package& pack, reading_places& places) {
-  reset_positions();
-  parse_context context{{text}, entry_point::file, pack, run_positions()};
-  context.places = &places;
-  if (parse(context) != 0) throw Syntax_error{};
-}
-
-// The line of the keyword starts `start.column - 1` bytes before the text.
-void read_node_again(std::string_view text, const node_start& start, package& pack,
-                     reading_places& places) {
-  start_line(start.line, 0);
-  places.stop_after_one_node();
-  parse_context context{{text, 0, static_cast<std::uint64_t>(start.column - 1)},
-                        entry_point::file,
-                        pack,
-                        run_positions()};
-  context.places = &places;
-  try {
-    if (parse(context) != 0) throw Syntax_error{};
-  } catch (const one_node_read&) {
-  }
 }

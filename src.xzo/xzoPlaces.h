@@ -17,9 +17,9 @@
 
 #include "flat_map.h"
 #include "lexeme.h"
-#include "xzo.h"
 #include "xzoAst.h"
 #include "xzoBuild.h"
+#include "xzoDecls.h"
 #include "xzoLexer.h"
 
 /// A stretch of the text: from (line, cstart) to (end_line, cend), columns
@@ -31,27 +31,18 @@ struct text_span {
   int cend = 0;
 };
 
-/// A name declared a second time in one table or one structure.
-struct repeated_declaration {
-  const char* kind;  // "constant", "type", "operator" or "field"
-  ident name;        // the repeated occurrence
-};
-
 /// Where a node's declaration starts: its keyword's line and column.
 struct node_start {
   int line;
   int column;
 };
 
-/// The number of token kinds.
-inline constexpr int token_kinds = TK_PRAGMA + 1;
-
 /// What the parser could read where a syntax error stopped it.
 struct syntax_expectations {
   /// The token kinds it could read there.
-  std::bitset<token_kinds> expected;
+  std::bitset<token_kind_count> expected;
   /// The kinds after which it could go on with the token it stopped at.
-  std::bitset<token_kinds> before_stop;
+  std::bitset<token_kind_count> before_stop;
   /// The kind of the token it stopped at: TK_EOF at the end of the text,
   /// where the last position made is the token before.
   token_kind stopped = TK_EOF;
@@ -128,7 +119,8 @@ class reading_places {
   /// What it could read there; nothing before a syntax error.
   const syntax_expectations& expectations() const { return expectations_; }
 
-  void repeated(const char* kind, ident name) { repeats_.push_back({kind, name}); }
+  /// Where the reader records the repeated declarations.
+  repeat_record& repeats_found() { return repeats_; }
   /// The repeated declarations, in the order read.
   std::span<const repeated_declaration> repeats() const { return repeats_; }
 
@@ -144,7 +136,7 @@ class reading_places {
   static constexpr std::uint32_t block_size = std::uint32_t{1} << 14;
   std::vector<std::unique_ptr<packed_tokens[]>> blocks_;
   std::uint32_t count_ = 0;
-  std::vector<repeated_declaration> repeats_;
+  repeat_record repeats_;
   std::vector<ident> calls_;
   flat_map<ident, bool> called_;
   // The lefts of the bodies read without places, one a name.
@@ -165,23 +157,3 @@ text_span span_of_text(const text_object* text);
 /// the places and its names show them (a closing parenthesis around it is not
 /// part of it).
 text_span span_of(const reading_places& places, const val_exp* e);
-
-/// Reads the whole text as a zo file into `pack`, keeping places in `places`
-/// and recording repeated declarations there instead of failing on them.
-/// Fails with `Syntax_error` (at `last_made`) or `Lexical_error`; what was
-/// read before stays in `pack`.
-void read_checked(std::string_view text, package& pack, reading_places& places);
-
-/// The same for a channel read once from start to end, holding only a little
-/// of its text at a time.
-void read_checked(const input_channel& channel, package& pack, reading_places& places);
-
-/// Reads into `pack` the node whose declaration starts at `start` and the
-/// text at its keyword, up to the end of that node, keeping its places in
-/// `places`. Fails as `read_checked`.
-void read_node_again(std::string_view text, const node_start& start, package& pack,
-                     reading_places& places);
-
-/// The same from the regular file open as `channel`, from byte `offset`.
-void read_node_again(const input_channel& channel, std::uint64_t offset,
-                     const node_start& start, package& pack, reading_places& places);

@@ -21,6 +21,7 @@
 #include "xzo.h"
 #include "xzoDecls.h"
 #include "xzoDump.h"
+#include "xzoLexer.h"
 #include "xzoUsrOps.h"
 
 namespace {

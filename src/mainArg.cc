@@ -60,7 +60,7 @@ bool is_node_name(const std::string& value) {
   if (value.empty() || !is_letter(value[0])) return false;
   return std::all_of(value.begin() + 1, value.end(),
                      [](char c) { return is_letter(c) || (c >= '0' && c <= '9'); }) &&
-         !is_a_keyword(value);
+         !is_keyword(value);
 }
 
 std::optional<int> print_usage(const std::string&);

@@ -3,13 +3,13 @@
 #include <optional>
 
 #include "arena.h"
-#include "lexeme.h"
 #include "mainArg.h"
 #include "scratch_list.h"
 #include "simplify.h"
 #include "verbose.h"
 #include "xzo.h"
 #include "xzoDecls.h"
+#include "xzoLexer.h"
 #include "xzoTypingEnv.h"
 #include "xzoUsrOps.h"
 

@@ -28,14 +28,7 @@ bool same_cons(const struct_cons& a, const struct_cons& b) {
 }
 
 bool payload_is_text(exp_kind kind) {
-  switch (kind) {
-    case nat_iconst:
-    case nat_rconst:
-    case nat_ident:
-    case nat_call:
-    case nat_field: return true;
-    default: return false;
-  }
+  return facts_of(kind).payload == exp_payload::name;
 }
 
 }  // namespace
@@ -94,19 +87,19 @@ void structural_ids::clear() {
 // reductions agree; a real value has one key for both zeros. No simplified
 // value is a NaN, so bit equality is floating-point equality everywhere else.
 std::uint64_t structural_ids::payload_key(const val_exp* e) {
-  exp_kind kind = e->kind();
-  if (payload_is_text(kind)) return text_hash(e->name()->text());
-  switch (kind) {
-    case nat_ival: return static_cast<std::uint64_t>(e->ival());
-    case nat_rval: {
+  switch (facts_of(e->kind()).payload) {
+    case exp_payload::none: return 0;
+    case exp_payload::name: return text_hash(e->name()->text());
+    case exp_payload::ival: return static_cast<std::uint64_t>(e->ival());
+    case exp_payload::rval: {
       double value = e->rval() == 0.0 ? 0.0 : e->rval();
       return std::bit_cast<std::uint64_t>(value);
     }
-    case nat_array_elem: return id_of(e->index());
-    case nat_tuple_elem: return static_cast<std::uint64_t>(e->position());
-    case nat_struct: return struct_hash(e->cons());
-    default: return 0;
+    case exp_payload::index: return id_of(e->index());
+    case exp_payload::position: return static_cast<std::uint64_t>(e->position());
+    case exp_payload::cons: return struct_hash(e->cons());
   }
+  __builtin_unreachable();  // the table holds only these
 }
 
 bool structural_ids::same_shape(const shape& known, const val_exp* e, exp_kind kind,

@@ -5,6 +5,7 @@
 #include "tree_builders.h"
 #include "xzo.h"
 #include "xzoDecls.h"
+#include "xzoLexer.h"
 
 using namespace build;
 using namespace kind2_quelm;

@@ -263,3 +263,31 @@ TEST(Writer, StringOfSimpleExpGivesStandardOutputBackEvenAfterAFailure) {
   });
   EXPECT_EQ(outer.text, "before after");
 }
+
+// Every operator kind, written with an independent list of the texts a zo
+// file uses for it, so that a wrong entry of the kinds' table shows here.
+TEST(Writer, WritesEveryOperatorWithItsOwnText) {
+  const std::pair<exp_kind, std::string_view> binary[] = {
+      {nat_arrow, "(a -> b)"}, {nat_when, "(a when b)"}, {nat_and, "(a and b)"},
+      {nat_or, "(a or b)"},    {nat_xor, "(a xor b)"},   {nat_impl, "(a => b)"},
+      {nat_eq, "(a = b)"},     {nat_neq, "(a <> b)"},    {nat_gte, "(a >= b)"},
+      {nat_gt, "(a > b)"},     {nat_lte, "(a <= b)"},    {nat_lt, "(a < b)"},
+      {nat_div, "(a div b)"},  {nat_mod, "(a mod b)"},   {nat_minus, "(a - b)"},
+      {nat_plus, "(a + b)"},   {nat_slash, "(a / b)"},   {nat_times, "(a * b)"},
+      {nat_hat, "(a ^ b)"}};
+  for (auto [kind, text] : binary) {
+    EXPECT_EQ(facts_of(kind).operands, exp_operands::binary) << text;
+    EXPECT_EQ(simple(node_of(kind, {var("a"), var("b")})), text);
+  }
+  const std::pair<exp_kind, std::string_view> unary[] = {
+      {nat_pre, "pre(a)"},  {nat_current, "current(a)"}, {nat_not, "not(a)"},
+      {nat_uminus, "-(a)"}, {nat_real_conv, "real(a)"},  {nat_int_conv, "int(a)"}};
+  for (auto [kind, text] : unary) {
+    EXPECT_EQ(facts_of(kind).operands, exp_operands::unary) << text;
+    EXPECT_EQ(simple(node_of(kind, {var("a")})), text);
+  }
+  int leaves = 0;
+  for (const exp_kind_facts& facts : exp_kind_table)
+    leaves += facts.operands == exp_operands::leaf;
+  EXPECT_EQ(leaves, 7);  // true, false, the two literals, the two values, a name
+}

@@ -27,37 +27,11 @@ package parse_file(std::string_view text) {
 
 std::string name_of(ident name) { return std::string(name->text()); }
 
-const char* symbol_of(exp_kind kind) {
-  switch (kind) {
-    case nat_arrow: return "->";
-    case nat_when: return "when";
-    case nat_and: return "and";
-    case nat_or: return "or";
-    case nat_xor: return "xor";
-    case nat_impl: return "=>";
-    case nat_eq: return "=";
-    case nat_neq: return "<>";
-    case nat_mod: return "mod";
-    case nat_div: return "div";
-    case nat_lt: return "<";
-    case nat_lte: return "<=";
-    case nat_gt: return ">";
-    case nat_gte: return ">=";
-    case nat_plus: return "+";
-    case nat_minus: return "-";
-    case nat_times: return "*";
-    case nat_slash: return "/";
-    case nat_not: return "not";
-    case nat_uminus: return "-";
-    case nat_pre: return "pre";
-    case nat_current: return "current";
-    case nat_int_conv: return "int";
-    case nat_real_conv: return "real";
-    case nat_if: return "if";
-    case nat_diese: return "#";
-    case nat_tuple: return "tuple";
-    default: return "?";
-  }
+// The operator as written; a tuple has none.
+std::string symbol_of(exp_kind kind) {
+  if (kind == nat_tuple) return "tuple";
+  std::string_view spelling = facts_of(kind).spelling;
+  return spelling.empty() ? "?" : std::string(spelling);
 }
 
 // The expression as an s-expression: leaves by their text, every other node
@@ -77,7 +51,7 @@ std::string sexp(const val_exp* e) {
       for (std::size_t field = 0; field < e->ops().size(); ++field)
         text += " " + name_of(e->cons().field_names[field]) + "=" + sexp(e->op(field));
       return text + ")";
-    default: text = std::string("(") + symbol_of(e->kind());
+    default: text = "(" + symbol_of(e->kind());
   }
   for (const val_exp* operand : e->ops()) text += " " + sexp(operand);
   return text + ")";

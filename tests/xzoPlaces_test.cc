@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "errors.h"
+#include "xzo.h"
+#include "xzoLexer.h"
 
 namespace {
 
