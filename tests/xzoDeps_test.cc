@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "xzo.h"
 #include "xzoPlaces.h"
 
 namespace {
