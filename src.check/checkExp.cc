@@ -181,14 +181,16 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
   joined given(operands);
   try {
     return operator_type(env_, e, given);
-  } catch (const Type_error&) {
+  } catch (const Typing_failure& failure) {
+    // A kind without typing rule is one the reader does not make: nothing is
+    // known of it.
+    if (failure.reason == typing_reason::no_type_rule) return nullptr;
+    if (failure.reason != typing_reason::bad_types) throw;
     diagnostic& d = scope_.found.error(
         place_of(e), "type",
         std::string("operands of '") + symbol_of(e->kind()) + "' have types " +
             shown_types(given) + ", which it does not take");
     note_declarations(d, e, false);
-  } catch (const Internal_error&) {
-    // A kind the reader does not make: nothing is known of it.
   }
   return nullptr;
 }
@@ -312,18 +314,21 @@ void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> ope
   try {
     result.clock = operator_clock(env_, e, count, first, same);
     result.clock_known = true;
-  } catch (const Clock_error& failure) {
+  } catch (const Typing_failure& failure) {
+    if (failure.reason != typing_reason::not_same_clock &&
+        failure.reason != typing_reason::when_clock_not_flow) {
+      // A call without arguments has no clock; its argument count is
+      // reported. A clock that is no flow was reported where it was declared.
+      if (e->kind() == nat_current && first == nullptr)
+        scope_.found.error(place_of(e), "clock",
+                           "'current' of an expression on the base clock");
+      return;
+    }
     std::string message = same ? "the clock of 'when' must be a flow's name"
                                : std::string("operands of '") + symbol_of(e->kind()) +
                                      "' are not on the same clock";
     diagnostic& d = scope_.found.error(place_of(same ? e->op(1) : e), "clock", message);
     if (!same) note_declarations(d, e, true);
-  } catch (const Global_error&) {
-    // A call without arguments has no clock; its argument count is reported.
-    // A clock that is no flow was reported where it was declared.
-    if (e->kind() == nat_current && first == nullptr)
-      scope_.found.error(place_of(e), "clock",
-                         "'current' of an expression on the base clock");
   }
 }
 

@@ -41,14 +41,16 @@ void check_type_declaration(check_scope& scope, env& environment,
   const type_eff* type = &unknown_type;
   try {
     type = resolve_type(environment, *make_named_type(declared.name));
-  } catch (const Global_error& failure) {
+  } catch (const Global_error&) {
+    // An array size too large for an integer: the type stays unknown.
     forget_failed_resolution(environment);
-    if (failure.message.starts_with("recursive"))
+  } catch (const Typing_failure& failure) {
+    forget_failed_resolution(environment);
+    if (failure.reason == typing_reason::recursive_type)
       scope.found.error(
           span_of_text(declared.name), "recursive",
           "type " + quoted(declared.name->text()) + " is defined through itself");
-    else if (declared.kind == enum_type &&
-             failure.message.starts_with("flow declared twice"))
+    else if (declared.kind == enum_type && failure.reason == typing_reason::flow_twice)
       for (ident constant : declared.constants)
         if (scope.find(constant->text()) != nullptr)
           scope.found

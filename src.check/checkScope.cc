@@ -77,7 +77,11 @@ const type_eff* checked_type(check_scope& scope, env& environment, const type_ex
   if (report_undeclared_type(scope, type)) return &unknown_type;
   try {
     return resolve_type(environment, type);
+  } catch (const Typing_failure&) {
+    forget_failed_resolution(environment);
+    return &unknown_type;
   } catch (const Global_error&) {
+    // An array size too large for an integer.
     forget_failed_resolution(environment);
     return &unknown_type;
   }

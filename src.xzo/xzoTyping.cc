@@ -38,14 +38,14 @@ class resolver {
       }
       case tuple_type: break;
     }
-    throw Global_error{"tuple types not supported"};
+    throw Typing_failure{typing_reason::tuple_type};
   }
 
   const type_eff* of_type_id(ident name) {
     std::string_view text = name->text();
     if (const type_entry* known = memo_entry(text)) {
       if (known->type == nullptr)
-        throw Global_error{"recursive definition of type " + std::string(text)};
+        throw Typing_failure{typing_reason::recursive_type, std::string(text)};
       return known->type;
     }
     // The entry is found again by position: resolving the definition adds
@@ -54,7 +54,8 @@ class resolver {
     env_.types.push_back({text, nullptr, env_.resolving_operators});
     env_.type_index.emplace(text, position);
     const type_def* definition = env_.pack->types.find(text);
-    if (definition == nullptr) throw Global_error{"undeclared type " + std::string(text)};
+    if (definition == nullptr)
+      throw Typing_failure{typing_reason::undeclared_type, std::string(text)};
     const type_eff* resolved = of_type_info(*definition);
     env_.types[position].type = resolved;
     return resolved;
@@ -116,7 +117,7 @@ void treat_const_decl(env& environment, resolver& types, const const_def& consta
     type = types.of_type_exp(*constant.type);
   } else if (constant.value != nullptr) {
     const type_list& value_types = exp_type(environment, constant.value);
-    if (value_types.size() != 1) throw Global_error{"tuple const not supported"};
+    if (value_types.size() != 1) throw Typing_failure{typing_reason::tuple_constant};
     type = value_types[0];
   } else {
     throw Internal_error{"Typing.treat_const_decl", "constant without type or value"};
@@ -173,7 +174,7 @@ void treat_oper_decl(env& environment, resolver& types, ident name, const oper& 
   const name_table<oper>& opers = environment.pack->opers;
   if (opers.has_repeats() &&
       opers.position_of(name->text()) != environment.oper_sigs.size())
-    throw Global_error{"operator declared twice: " + std::string(name->text())};
+    throw Typing_failure{typing_reason::operator_twice, std::string(name->text())};
   environment.oper_sigs.push_back(
       {environment.kept_list(resolved.inputs), environment.kept_list(resolved.outputs)});
 }
@@ -254,7 +255,7 @@ void add_flow(env& environment, const type_eff* type, flow_clock on, ident name)
   if (inherited ||
       !environment.flows.try_emplace(text, flow_entry{environment.single(type), on})
            .second)
-    throw Global_error{"flow declared twice: " + std::string(text)};
+    throw Typing_failure{typing_reason::flow_twice, std::string(text)};
 }
 
 const type_list& bool_list() {
@@ -416,6 +417,6 @@ void iter_on_types(const env& environment,
 
 std::int64_t eval_const_int(const val_exp* e) {
   if (e->kind() != nat_iconst || !e->ops().empty())
-    throw Global_error{"eval_const_int: unexpected case"};
+    throw Typing_failure{typing_reason::size_not_literal};
   return int_of_zoint(e->name()->text());
 }

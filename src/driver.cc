@@ -17,6 +17,7 @@
 #include "mainArg.h"
 #include "output.h"
 #include "simplify.h"
+#include "typingMessages.h"
 #include "workStack.h"
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -103,6 +104,17 @@ int run_guarded(int argc, const char* const* argv, Mode mode) {
     print_compile_error(failure.position, failure.message);
   } catch (const Internal_error& failure) {
     print_internal_error(failure.function, failure.message);
+  } catch (const Typing_failure& failure) {
+    typing_report report = report_of(failure);
+    switch (report.shown_as) {
+      case typing_report::form::error: print_global_error(report.message); break;
+      case typing_report::form::internal:
+        print_internal_error(report.name, report.message);
+        break;
+      case typing_report::form::fatal:
+        print_fatal_error(report.name, report.message);
+        return 2;
+    }
   } catch (const Fatal_error& failure) {
     print_fatal_error(failure.name(), failure.what());
     return 2;
