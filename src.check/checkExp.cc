@@ -124,7 +124,7 @@ exp_facts exp_checker::tuple_facts(const val_exp* tuple) {
   tuple_parts parts;
   collect_tuple(tuple, parts);
   exp_facts result;
-  if (parts.types_known) result.types = env_.kept_list(parts.types);
+  if (parts.types_known) result.types = kept_list(env_, parts.types);
   if (!parts.clocks_known) return result;
   if (parts.same) {
     result.clock = parts.first;
@@ -198,7 +198,7 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
 const type_list* exp_checker::call_types(const val_exp* e,
                                          std::span<const type_eff* const> given) {
   std::string_view name = e->name()->text();
-  const signature* called = env_.find_oper(name);
+  const signature* called = find_signature(env_, name);
   if (called == nullptr) {
     diagnostic& d = scope_.found.error(place_of(e), "undeclared",
                                        "call of undeclared operator " + quoted(name));
@@ -232,7 +232,8 @@ const type_list* exp_checker::field_types(const val_exp* e, const type_list& str
   if (structure.size() == 1 && structure[0]->kind == struct_eff)
     for (const field_eff& declared : structure[0]->fields)
       if (declared.name->text() == field)
-        return declared.type == &unknown_type ? nullptr : env_.single(declared.type);
+        return declared.type == &unknown_type ? nullptr
+                                              : single_list(env_, declared.type);
   scope_.found.error(
       place_of(e), "type",
       "no field " + quoted(field) + " in a value of type " + shown_types(structure));
@@ -268,7 +269,7 @@ const type_list* exp_checker::struct_types(const val_exp* e,
                    "the value of field " + quoted(field->text()));
   }
   report_missing_fields(e, *declared->info);
-  return env_.single(type);
+  return single_list(env_, type);
 }
 
 // A field that the value does not give and that has no default is missing.

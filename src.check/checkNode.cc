@@ -29,10 +29,8 @@ class node_checker {
   node_checker(check_scope& scope, const env& package_env, const node_def& node)
       : scope_(scope),
         node_(node),
-        env_(package_env.pack, &package_env),
-        exps_(scope, env_) {
-    env_.has_node = true;
-  }
+        env_(make_bare_node_env(package_env)),
+        exps_(scope, *env_) {}
 
   // Whether -cleanall surely keeps every input: the node has no error and
   // cleaning keeps each input, or cannot clean the node.
@@ -63,7 +61,7 @@ class node_checker {
 
  private:
   void declare(const flow& variable, name_role role) {
-    const type_eff* type = checked_type(scope_, env_, *variable.type);
+    const type_eff* type = checked_type(scope_, *env_, *variable.type);
     std::string_view name = variable.name->text();
     if (const declared_name* other = scope_.package_names.find(name)) {
       scope_.found
@@ -72,7 +70,7 @@ class node_checker {
           .notes.push_back({span_of_text(other->declaration), "declared here"});
       return;
     }
-    const type_list* types = env_.single(type);
+    const type_list* types = single_list(*env_, type);
     auto [entry, fresh] =
         scope_.node_names.try_emplace(name, {variable.name, role, types, variable.clock});
     if (!fresh) {
@@ -279,7 +277,7 @@ class node_checker {
                          "the property does not read as one expression");
       return;
     }
-    exp_checker properties(scope_, env_, span_of_text(annotation));
+    exp_checker properties(scope_, *env_, span_of_text(annotation));
     properties.expect_types(read, properties.check(read), bool_list(), "a property");
   }
 
@@ -312,7 +310,7 @@ class node_checker {
 
   check_scope& scope_;
   const node_def& node_;
-  env env_;
+  std::unique_ptr<env> env_;
   exp_checker exps_;
   cleaning_needs needs_;
   // The equation being checked, by its position; whether a left defines

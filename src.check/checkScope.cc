@@ -45,7 +45,6 @@ std::string shown_clock(flow_clock on) {
 }
 
 // Names of one or two bytes are all one edit apart: none is suggested for them.
-// Names of one or two bytes are all one edit apart: none is suggested for them.
 void suggest(diagnostic& d, std::string_view wanted, std::span<const ident> candidates,
              std::span<const ident> more) {
   if (wanted.size() < 3) return;
@@ -68,21 +67,16 @@ bool report_undeclared_type(check_scope& scope, const type_exp& type) {
   return true;
 }
 
-void forget_failed_resolution(env& environment) {
-  for (type_entry& entry : environment.types)
-    if (entry.type == nullptr) entry.type = &unknown_type;
-}
-
 const type_eff* checked_type(check_scope& scope, env& environment, const type_exp& type) {
   if (report_undeclared_type(scope, type)) return &unknown_type;
   try {
     return resolve_type(environment, type);
   } catch (const Typing_failure&) {
-    forget_failed_resolution(environment);
+    settle_failed_types(environment, &unknown_type);
     return &unknown_type;
   } catch (const Global_error&) {
     // An array size too large for an integer.
-    forget_failed_resolution(environment);
+    settle_failed_types(environment, &unknown_type);
     return &unknown_type;
   }
 }

@@ -377,6 +377,44 @@ env& empty_env() {
   return empty;
 }
 
+std::unique_ptr<env> make_bare_env(const package& pack) {
+  return std::make_unique<env>(&pack, nullptr);
+}
+
+std::unique_ptr<env> make_bare_node_env(const env& package_env) {
+  auto environment = std::make_unique<env>(package_env.pack, &package_env);
+  environment->has_node = true;
+  return environment;
+}
+
+void add_signature(env& environment, std::span<const type_eff* const> inputs,
+                   std::span<const type_eff* const> outputs) {
+  environment.oper_sigs.push_back(
+      {environment.kept_list(inputs), environment.kept_list(outputs)});
+}
+
+const signature* find_signature(const env& environment, std::string_view name) {
+  return environment.find_oper(name);
+}
+
+bool declares_flow(const env& environment, std::string_view name) {
+  return environment.find_flow(name) != nullptr;
+}
+
+void settle_failed_types(env& environment, const type_eff* type) {
+  for (type_entry& entry : environment.types)
+    if (entry.type == nullptr) entry.type = type;
+}
+
+const type_list* single_list(const env& environment, const type_eff* type) {
+  return environment.single(type);
+}
+
+const type_list* kept_list(const env& environment,
+                           std::span<const type_eff* const> types) {
+  return environment.kept_list(types);
+}
+
 void declare_flow(env& environment, const type_eff& type, flow_clock on, ident name) {
   add_flow(environment, make_type_eff(type), on, name);
 }

@@ -117,6 +117,51 @@ void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
 /// The environment whose tables stay empty: only literals can be typed in it.
 env& empty_env();
 
+/// An environment of the package that has resolved and declared nothing yet,
+/// for a caller that declares the package's items itself, in its own order.
+std::unique_ptr<env> make_bare_env(const package& pack);
+
+/// An environment of a node on the package environment, with no flow of the
+/// node declared yet; `package_env` must outlive it.
+std::unique_ptr<env> make_bare_node_env(const env& package_env);
+
+/// The input and output types of a node or function.
+struct signature {
+  const type_list* inputs;
+  const type_list* outputs;
+};
+
+/// Gives the next operator of the package's operator table its signature; the
+/// lists are copied.
+void add_signature(env& environment, std::span<const type_eff* const> inputs,
+                   std::span<const type_eff* const> outputs);
+
+/// The signature of the named operator, or null when it has none.
+const signature* find_signature(const env& environment, std::string_view name);
+
+/// Whether the name is a flow the environment declares.
+bool declares_flow(const env& environment, std::string_view name);
+
+/// Declares a flow of that type, which must outlive the environment;
+/// `Typing_failure` when the name is declared already.
+void add_flow(env& environment, const type_eff* type, flow_clock on, ident name);
+
+/// Makes `type` the type of every named type whose resolution failed, so that
+/// a name met again is not taken for a recursive definition.
+void settle_failed_types(env& environment, const type_eff* type);
+
+/// The one-element list of the type, living as long as the environment.
+const type_list* single_list(const env& environment, const type_eff* type);
+
+/// A list equal to `types`, living as long as the environment.
+const type_list* kept_list(const env& environment,
+                           std::span<const type_eff* const> types);
+
+/// The shared one-element lists of the basic types.
+const type_list& bool_list();
+const type_list& int_list();
+const type_list& real_list();
+
 /// The type list of the expression; `Typing_failure` when it has none.
 const type_list& exp_type(const env& environment, const val_exp* e);
 

@@ -11,6 +11,7 @@
 #include <new>
 
 #include "cleanup.h"
+#include "errorPrint.h"
 #include "errors.h"
 #include "flat.h"
 #include "kind2Quelm.h"

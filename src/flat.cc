@@ -15,7 +15,6 @@
 #include "stack_room.h"
 #include "xzoDump.h"
 #include "xzoTyping.h"
-#include "xzoTypingEnv.h"
 
 namespace {
 
@@ -118,7 +117,7 @@ ident flattener::fresh_var_id() {
     std::string name = "_flat_";
     if (length < 3) name.append(3 - length, '0');
     name.append(digits, length);
-    if (environment_->find_flow(name) == nullptr) {
+    if (!declares_flow(*environment_, name)) {
       ++counter_;
       return make_text(run_arena(), name);
     }
