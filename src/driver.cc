@@ -47,27 +47,28 @@ struct closing_input {
 // order, on the package read; none for -tlex and -tparse.
 void run_mode_on(package& pack) {
   if (main_arg::test_parse()) return;
+  user_modes modes{main_arg::usr_int(), main_arg::usr_real(), main_arg::usr_bool()};
   if (main_arg::simplify()) {
-    simplify_package(pack);
+    simplify_package(pack, modes);
     return;
   }
   if (main_arg::flat()) {
-    flat_node_in_package(main_arg::flat_node(), pack);
+    flat_node_in_package(main_arg::flat_node(), pack, modes);
     return;
   }
   if (main_arg::cleanup()) {
-    cleanup_package(pack, false);
+    cleanup_package(pack, false, modes);
     return;
   }
   if (main_arg::cleanall()) {
-    cleanup_package(pack, true);
+    cleanup_package(pack, true, modes);
     return;
   }
   if (main_arg::kind2quelm()) {
-    kind2_quelm::doit(pack, *main_arg::kind2quelm());
+    kind2_quelm::doit(pack, *main_arg::kind2quelm(), modes);
     return;
   }
-  dump_pack(pack);
+  dump_pack(pack, modes);
 }
 
 // The mode chosen by the settings: -tlex lists the tokens, every other mode
@@ -89,9 +90,6 @@ int run_guarded(int argc, const char* const* argv, Mode mode) {
       output::flush();
       return *status;
     }
-    usr_int_mode = main_arg::usr_int();
-    usr_real_mode = main_arg::usr_real();
-    usr_bool_mode = main_arg::usr_bool();
     mode();
     output::flush();
     return 0;

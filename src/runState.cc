@@ -32,7 +32,6 @@ const arena::mark& start_of_runs() {
 void reset_run_settings() {
   main_arg::reset();
   verbose::set(0);
-  usr_int_mode = usr_real_mode = usr_bool_mode = false;
   reset_simplify_progress();
   empty_env().clear_node_part();
 }

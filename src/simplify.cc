@@ -288,13 +288,13 @@ const node_def* simplify_node(const node_def& node) {
   return run_arena().make<node_def>(simplified);
 }
 
-void simplify_package(const package& pack) {
+void simplify_package(const package& pack, user_modes modes) {
   flat_map<const node_def*, std::span<const rewritten_def>> changes;
   for (const auto& [name, op] : pack.opers)
     if (op->kind == node_oper) changes.try_emplace(op->node, simplify_defs(*op->node));
   std::vector<def> defs;  // the equations of the node being printed
   node_def shown;
-  dump_pack(pack, [&](const node_def& node) -> const node_def& {
+  dump_pack(pack, modes, [&](const node_def& node) -> const node_def& {
     shown = rewritten(node, *changes.find(&node), defs);
     return shown;
   });

@@ -5,12 +5,13 @@
 #pragma once
 
 #include "xzoAst.h"
+#include "xzoUsrOps.h"
 
 /// Prints the package with every node simplified, once all are done. Fails
 /// with `Global_error` for a cyclic definition, `int`, or a literal that is no
 /// valid number, with `Internal_error` for a left that is not a variable,
 /// with the "Division_by_zero" `Fatal_error`, or as `dump_pack`.
-void simplify_package(const package& pack);
+void simplify_package(const package& pack, user_modes modes);
 
 /// Numbers the progress message from the first variable again.
 void reset_simplify_progress();
