@@ -6,7 +6,6 @@
 #include "lexeme.h"
 #include "mainArg.h"
 #include "scratch_list.h"
-#include "simplify.h"
 #include "verbose.h"
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -32,7 +31,6 @@ const arena::mark& start_of_runs() {
 void reset_run_settings() {
   main_arg::reset();
   verbose::set(0);
-  reset_simplify_progress();
   empty_env().clear_node_part();
 }
 

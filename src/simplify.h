@@ -13,9 +13,6 @@
 /// with the "Division_by_zero" `Fatal_error`, or as `dump_pack`.
 void simplify_package(const package& pack, user_modes modes);
 
-/// Numbers the progress message from the first variable again.
-void reset_simplify_progress();
-
 /// The node with its equations simplified; fails as `simplify_package`
 /// before printing.
 const node_def* simplify_node(const node_def& node);
