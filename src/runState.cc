@@ -4,7 +4,6 @@
 
 #include "arena.h"
 #include "lexeme.h"
-#include "mainArg.h"
 #include "scratch_list.h"
 #include "verbose.h"
 #include "xzo.h"
@@ -29,7 +28,6 @@ const arena::mark& start_of_runs() {
 }  // namespace
 
 void reset_run_settings() {
-  main_arg::reset();
   verbose::set(0);
   empty_env().clear_node_part();
 }
