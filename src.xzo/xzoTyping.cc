@@ -76,6 +76,7 @@ class resolver {
       }
       case struct_type: return of_struct(*definition.info);
     }
+    // Reached only by a type definition of a kind outside the four above.
     throw Internal_error{"Typing.type_eff_of_type_info", "unknown type definition"};
   }
 
@@ -98,6 +99,7 @@ class resolver {
     fields.reserve(info.field_names.size());
     for (ident field_name : info.field_names) {
       const field_info* field = info.fields.find(field_name->text());
+      // The reader declares every field it names; a tree built otherwise may not.
       if (field == nullptr)
         throw Internal_error{"Typing.field_eff", "field without declaration"};
       fields.push_back({field_name, of_type_exp(*field->type)});
@@ -120,6 +122,8 @@ void treat_const_decl(env& environment, resolver& types, const const_def& consta
     if (value_types.size() != 1) throw Typing_failure{typing_reason::tuple_constant};
     type = value_types[0];
   } else {
+    // The reader gives every constant a type or a value; a tree built
+    // otherwise may not.
     throw Internal_error{"Typing.treat_const_decl", "constant without type or value"};
   }
   add_flow(environment, type, nullptr, constant.name);
@@ -430,6 +434,7 @@ const type_exp* type_exp_of_type_eff(const type_eff& type) {
     case array_eff:
       return make_array_type(type_exp_of_type_eff(*type.element), int_exp(type.size));
   }
+  // Reached only by an effective type of a kind outside the seven above.
   throw Internal_error{"Typing.type_exp_of_type_eff", "unknown type"};
 }
 
