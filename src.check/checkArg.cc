@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "errorPrint.h"
 #include "errors.h"
 #include "output.h"
 

@@ -14,8 +14,8 @@
 
 enum class severity { error, warning, note };
 
-/// What a diagnostics told to stop at the first diagnostic without place
-/// fails with there.
+/// Thrown by a diagnostics list that was told to stop at the first
+/// diagnostic without a place, when such a diagnostic is added.
 struct place_wanted {};
 
 struct diagnostic_note {

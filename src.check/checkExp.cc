@@ -129,7 +129,7 @@ exp_facts exp_checker::tuple_facts(const val_exp* tuple) {
     collect_tuple(tuple, parts);
   }
   exp_facts result;
-  if (parts.types_known) result.types = env_.kept_list(parts.types);
+  if (parts.types_known) result.types = kept_list(env_, parts.types);
   if (!parts.clocks_known) return result;
   if (parts.same) {
     result.clock = parts.first;
@@ -186,7 +186,11 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
   joined given(operands);
   try {
     return operator_type(env_, e, given);
-  } catch (const Type_error&) {
+  } catch (const Typing_failure& failure) {
+    // A kind without typing rule is one the reader does not make: nothing is
+    // known of it.
+    if (failure.reason == typing_reason::no_type_rule) return nullptr;
+    if (failure.reason != typing_reason::bad_types) throw;
     diagnostic& d = scope_.found.error(
         place_of(e), "type",
         std::string("operands of '") + symbol_of(e->kind()) + "' have types " +
@@ -194,8 +198,6 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
     note_declarations(d, e, false);
     if (e->kind() == nat_and || e->kind() == nat_or || e->kind() == nat_xor)
       note_precedence_trap(d, e, parent_, grandparent_, *scope_.places, scope_.lines);
-  } catch (const Internal_error&) {
-    // A kind the reader does not make: nothing is known of it.
   }
   return nullptr;
 }
@@ -203,7 +205,7 @@ const type_list* exp_checker::types_by_rule(const val_exp* e,
 const type_list* exp_checker::call_types(const val_exp* e,
                                          std::span<const type_eff* const> given) {
   std::string_view name = e->name()->text();
-  const signature* called = env_.find_oper(name);
+  const signature* called = find_signature(env_, name);
   if (called == nullptr) {
     diagnostic& d = scope_.found.error(
         place_of(e), "undeclared", "call of undeclared operator " + quoted_name(name));
@@ -237,7 +239,8 @@ const type_list* exp_checker::field_types(const val_exp* e, const type_list& str
   if (structure.size() == 1 && structure[0]->kind == struct_eff)
     for (const field_eff& declared : structure[0]->fields)
       if (declared.name->text() == field)
-        return declared.type == &unknown_type ? nullptr : env_.single(declared.type);
+        return declared.type == &unknown_type ? nullptr
+                                              : single_list(env_, declared.type);
   scope_.found.error(
       place_of(e), "type",
       "no field " + quoted_name(field) + " in a value of type " + shown_types(structure));
@@ -273,7 +276,7 @@ const type_list* exp_checker::struct_types(const val_exp* e,
                    "the value of field " + quoted_name(field->text()));
   }
   report_missing_fields(e, *declared->info);
-  return env_.single(type);
+  return single_list(env_, type);
 }
 
 // A field that the value does not give and that has no default is missing.
@@ -319,18 +322,21 @@ void exp_checker::clock_by_rule(const val_exp* e, std::span<const exp_facts> ope
   try {
     result.clock = operator_clock(env_, e, count, first, same);
     result.clock_known = true;
-  } catch (const Clock_error& failure) {
+  } catch (const Typing_failure& failure) {
+    if (failure.reason != typing_reason::not_same_clock &&
+        failure.reason != typing_reason::when_clock_not_flow) {
+      // A call without arguments has no clock; its argument count is
+      // reported. A clock that is no flow was reported where it was declared.
+      if (e->kind() == nat_current && first == nullptr)
+        scope_.found.error(place_of(e), "clock",
+                           "'current' of an expression on the base clock");
+      return;
+    }
     std::string message = same ? "the clock of 'when' must be a flow's name"
                                : std::string("operands of '") + symbol_of(e->kind()) +
                                      "' are not on the same clock";
     diagnostic& d = scope_.found.error(place_of(same ? e->op(1) : e), "clock", message);
     if (!same) note_declarations(d, e, true);
-  } catch (const Global_error&) {
-    // A call without arguments has no clock; its argument count is reported.
-    // A clock that is no flow was reported where it was declared.
-    if (e->kind() == nat_current && first == nullptr)
-      scope_.found.error(place_of(e), "clock",
-                         "'current' of an expression on the base clock");
   }
 }
 

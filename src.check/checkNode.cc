@@ -28,10 +28,8 @@ class node_checker {
   node_checker(check_scope& scope, const env& package_env, const node_def& node)
       : scope_(scope),
         node_(node),
-        env_(package_env.pack, &package_env),
-        exps_(scope, env_) {
-    env_.has_node = true;
-  }
+        env_(make_bare_node_env(package_env)),
+        exps_(scope, *env_) {}
 
   // Whether -cleanall surely keeps every input: the node has no error and
   // cleaning keeps each input, or cannot clean the node.
@@ -62,7 +60,7 @@ class node_checker {
 
  private:
   void declare(const flow& variable, name_role role) {
-    const type_eff* type = checked_type(scope_, env_, *variable.type);
+    const type_eff* type = checked_type(scope_, *env_, *variable.type);
     std::string_view name = variable.name->text();
     if (const declared_name* other = scope_.package_names.find(name)) {
       scope_.found
@@ -72,7 +70,7 @@ class node_checker {
           .notes.push_back({span_of_text(other->declaration), "declared here"});
       return;
     }
-    const type_list* types = env_.single(type);
+    const type_list* types = single_list(*env_, type);
     auto [entry, fresh] =
         scope_.node_names.try_emplace(name, {variable.name, role, types, variable.clock});
     if (!fresh) {
@@ -275,7 +273,7 @@ class node_checker {
                          "the property does not read as one expression");
       return;
     }
-    exp_checker properties(scope_, env_, span_of_text(annotation));
+    exp_checker properties(scope_, *env_, span_of_text(annotation));
     properties.record_reads(property_reads_);
     properties.expect_types(read, properties.check(read), bool_list(), "a property");
   }
@@ -311,7 +309,7 @@ class node_checker {
 
   check_scope& scope_;
   const node_def& node_;
-  env env_;
+  std::unique_ptr<env> env_;
   exp_checker exps_;
   cleaning_needs needs_;
   std::vector<declared_name*> property_reads_;
@@ -332,14 +330,12 @@ bool check_node(check_scope& scope, const env& package_env, const node_def& node
 
 void warn_interface_change(check_scope& scope, const node_def& node) {
   if (scope.called.find(node.name->text()) == nullptr) return;
+  // Cleaning does not take a node whose lefts define a variable in part.
+  for (const def& equation : node.defs)
+    for (const left* item : equation.lefts)
+      if (item->kind != left_id) return;
   need_marking needs;
-  try {
-    needs.mark_node(node, make_def_table(node));
-  } catch (const Internal_error&) {
-    return;
-  } catch (const Global_error&) {
-    return;
-  }
+  needs.mark_node(node, make_def_table(node));
   // A long list shows its first names and its length.
   constexpr std::size_t shown_most = 8;
   std::string removed;

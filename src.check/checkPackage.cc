@@ -41,14 +41,16 @@ void check_type_declaration(check_scope& scope, env& environment,
   const type_eff* type = &unknown_type;
   try {
     type = resolve_type(environment, *make_named_type(declared.name));
-  } catch (const Global_error& failure) {
-    forget_failed_resolution(environment);
-    if (failure.message.starts_with("recursive"))
+  } catch (const Global_error&) {
+    // An array size too large for an integer: the type stays unknown.
+    settle_failed_types(environment, &unknown_type);
+  } catch (const Typing_failure& failure) {
+    settle_failed_types(environment, &unknown_type);
+    if (failure.reason == typing_reason::recursive_type)
       scope.found.error(
           span_of_text(declared.name), "recursive",
           "type " + quoted_name(declared.name->text()) + " is defined through itself");
-    else if (declared.kind == enum_type &&
-             failure.message.starts_with("flow declared twice"))
+    else if (declared.kind == enum_type && failure.reason == typing_reason::flow_twice)
       for (ident constant : declared.constants)
         if (scope.find(constant->text()) != nullptr)
           scope.found
@@ -61,8 +63,8 @@ void check_type_declaration(check_scope& scope, env& environment,
   scope.declared_types.try_emplace(declared.name->text(), type);
   if (declared.kind != enum_type || type == &unknown_type) return;
   for (ident constant : declared.constants) {
-    scope.package_names.try_emplace(
-        constant->text(), {constant, name_role::enum_constant, environment.single(type)});
+    scope.package_names.try_emplace(constant->text(), {constant, name_role::enum_constant,
+                                                       single_list(environment, type)});
     scope.package_list.push_back(constant);
   }
 }
@@ -98,7 +100,7 @@ void check_constant(check_scope& scope, env& environment, const const_def& const
   add_flow(environment, type, nullptr, constant.name);
   scope.package_names.try_emplace(
       constant.name->text(),
-      {constant.name, name_role::constant, environment.single(type)});
+      {constant.name, name_role::constant, single_list(environment, type)});
   scope.package_list.push_back(constant.name);
 }
 
@@ -136,8 +138,7 @@ void add_signature(check_scope& scope, env& environment, const oper& operation) 
     for (const typed_ident& output : operation.func->outputs)
       outputs.push_back(checked_type(scope, environment, *output.type));
   }
-  environment.oper_sigs.push_back(
-      {environment.kept_list(inputs), environment.kept_list(outputs)});
+  add_signature(environment, inputs, outputs);
 }
 
 }  // namespace
@@ -147,14 +148,13 @@ std::unique_ptr<env> check_package(check_scope& scope) {
   for (const auto& declared : pack.opers) scope.oper_names.push_back(declared.name);
   for (const auto& declared : pack.types) scope.type_names.push_back(declared.name);
   report_repeats(scope);
-  auto environment = std::make_unique<env>(&pack, nullptr);
+  std::unique_ptr<env> environment = make_bare_env(pack);
   for (const auto& declared : pack.types)
     check_type_declaration(scope, *environment, *declared.value);
   for (const auto& declared : pack.consts)
     check_constant(scope, *environment, *declared.value);
   for (const auto& declared : pack.types)
     check_field_defaults(scope, *environment, *declared.value);
-  environment->oper_sigs.reserve(pack.opers.size());
   for (const auto& declared : pack.opers)
     add_signature(scope, *environment, *declared.value);
   return environment;

@@ -67,17 +67,16 @@ bool report_undeclared_type(check_scope& scope, const type_exp& type) {
   return true;
 }
 
-void forget_failed_resolution(env& environment) {
-  for (type_entry& entry : environment.types)
-    if (entry.type == nullptr) entry.type = &unknown_type;
-}
-
 const type_eff* checked_type(check_scope& scope, env& environment, const type_exp& type) {
   if (report_undeclared_type(scope, type)) return &unknown_type;
   try {
     return resolve_type(environment, type);
+  } catch (const Typing_failure&) {
+    settle_failed_types(environment, &unknown_type);
+    return &unknown_type;
   } catch (const Global_error&) {
-    forget_failed_resolution(environment);
+    // An array size too large for an integer.
+    settle_failed_types(environment, &unknown_type);
     return &unknown_type;
   }
 }

@@ -11,7 +11,6 @@
 #include "flat_map.h"
 #include "xzoPlaces.h"
 #include "xzoTyping.h"
-#include "xzoTypingEnv.h"
 
 /// The type of what could not be typed, after an error was reported about
 /// it: nothing more is said of what holds it.
@@ -84,10 +83,6 @@ struct check_scope {
 
 /// Reports the written type when it names an undeclared type, and says so.
 bool report_undeclared_type(check_scope& scope, const type_exp& type);
-
-/// Makes unknown the named types that a failed resolution left pending, so
-/// that they are not taken for recursive when met again.
-void forget_failed_resolution(env& environment);
 
 /// The effective type of a written type, resolved in `environment`; the
 /// unknown type, after reporting an undeclared type, or silently when its

@@ -1,5 +1,5 @@
-// The failures that travel from any module to the driver, and the exact texts
-// in which the driver reports them on standard error.
+// The failures that travel from any module to the driver, and the text of a
+// failure attached to a place.
 #pragma once
 
 #include <stdexcept>
@@ -52,18 +52,3 @@ std::string lexeme_details(const lexeme& position);
 
 /// "Error. %s:\n---> %s" with the position's details and the message.
 std::string compile_error_string(const lexeme& position, const std::string& message);
-
-/// The compile error and a line break on standard error.
-void print_compile_error(const lexeme& position, const std::string& message);
-
-/// "Error. %s\n" on standard error.
-void print_global_error(const std::string& message);
-
-/// "Sorry, Internal Error. function %s:\n---> %s\n" on standard error.
-void print_internal_error(const std::string& function, const std::string& message);
-
-/// A line of text on standard error, after standard output's text.
-void print_system_error(const std::string& message);
-
-/// "za2vu: fatal error: NAME: MESSAGE\n" on standard error.
-void print_fatal_error(const std::string& name, const std::string& message);

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 
+#include "errorPrint.h"
 #include "errors.h"
 #include "stack_room.h"
 

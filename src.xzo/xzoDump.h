@@ -12,6 +12,7 @@
 #include "output.h"
 #include "xzoAst.h"
 #include "xzoTyping.h"
+#include "xzoUsrOps.h"
 
 /// Where the writer's text goes: standard output's buffer, or a string.
 class text_sink {
@@ -45,28 +46,33 @@ extern text_sink out_fn;
 /// next call.
 using node_rendering = std::function<const node_def&(const node_def& node)>;
 
+/// The printers below print in the user modes they are given, the plain
+/// layout when none is.
+///
 /// Prints every declaration of the package in source order, each node as
 /// `rendering` gives it when there is one; fails with the first declaration
 /// error of typing or the first printing failure.
-void dump_pack(const package& pack, const node_rendering& rendering = nullptr);
+void dump_pack(const package& pack, user_modes modes,
+               const node_rendering& rendering = nullptr);
 
 /// Prints a node declaration, its body included; fails as `dump_val_exp`.
-void dump_node_def(const env& environment, const node_def& node);
+void dump_node_def(const env& environment, const node_def& node, user_modes modes = {});
 /// Prints a function declaration; fails as `dump_type_exp`.
-void dump_func_def(const env& environment, const func_def& func);
+void dump_func_def(const env& environment, const func_def& func, user_modes modes = {});
 /// Prints a constant declaration; fails as `dump_type_exp` or `dump_val_exp`.
-void dump_const_def(const env& environment, const const_def& constant);
+void dump_const_def(const env& environment, const const_def& constant,
+                    user_modes modes = {});
 /// Prints a type declaration; `Global_error` for an enumeration type.
-void dump_type_def(const env& environment, const type_def& type);
+void dump_type_def(const env& environment, const type_def& type, user_modes modes = {});
 
 /// Prints a type expression; `Global_error` for an array size that is no
 /// integer literal and for an empty tuple type.
-void dump_type_exp(const env& environment, const type_exp& type);
+void dump_type_exp(const env& environment, const type_exp& type, user_modes modes = {});
 
 /// Prints an expression; `Global_error` for a field no structure type of the
 /// environment declares, or that several declare, and for a rejected numeric
 /// value; typing's failure on an operand when a user mode is on.
-void dump_val_exp(const env& environment, const val_exp* e);
+void dump_val_exp(const env& environment, const val_exp* e, user_modes modes = {});
 
 /// Prints the expression in the empty typing environment.
 void dump_simple_exp(const val_exp* e);
@@ -76,24 +82,28 @@ void dump_simple_exp(const val_exp* e);
 std::string string_of_simple_exp(const val_exp* e);
 
 /// The same for the text `dump_val_exp` would print in the environment.
-std::string string_of_exp(const env& environment, const val_exp* e);
+std::string string_of_exp(const env& environment, const val_exp* e,
+                          user_modes modes = {});
 
 /// Prints parameters "x : T" on one line, separated by "; ".
-void dump_typed_ident_list(const env& environment, std::span<const typed_ident> params);
+void dump_typed_ident_list(const env& environment, std::span<const typed_ident> params,
+                           user_modes modes = {});
 
 /// Prints flows "x : T" or "(x : T) when c", one per line, each indented by
 /// three blanks, with nothing after the last.
-void dump_typed_clocked_ident_list(const env& environment, std::span<const flow> vars);
+void dump_typed_clocked_ident_list(const env& environment, std::span<const flow> vars,
+                                   user_modes modes = {});
 
 /// Prints the inputs of a node as flows, "const " before constant ones.
-void dump_input_list(const env& environment, std::span<const input_flow> inputs);
+void dump_input_list(const env& environment, std::span<const input_flow> inputs,
+                     user_modes modes = {});
 
 /// Prints an equation's left item.
-void dump_left(const env& environment, const left& item);
+void dump_left(const env& environment, const left& item, user_modes modes = {});
 /// Prints an equation on its own line.
-void dump_def(const env& environment, const def& equation);
+void dump_def(const env& environment, const def& equation, user_modes modes = {});
 /// Prints an assertion on its own line.
-void dump_assert(const env& environment, const val_exp* assertion);
+void dump_assert(const env& environment, const val_exp* assertion, user_modes modes = {});
 /// Prints an annotation on its own line.
 void dump_pragma(pragma text);
 

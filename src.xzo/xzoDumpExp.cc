@@ -63,23 +63,23 @@ void print_enclosed(dump_scope& scope, const val_exp* e, std::string_view openin
   out(closing);
 }
 
-void print_int_text(std::string_view text) {
-  if (usr_int_mode) out("UsrInt_");
+void print_int_text(user_modes modes, std::string_view text) {
+  if (modes.integer) out("UsrInt_");
   out(text);
 }
 
 // The smallest integer has no literal of its own: its magnitude is out of
 // range, so its decimal text would read back as the negation of a literal
 // that fails to convert. It prints as a difference that reads back to it.
-void print_int_value(std::int64_t value) {
-  if (value == std::numeric_limits<std::int64_t>::min() && !usr_int_mode)
+void print_int_value(user_modes modes, std::int64_t value) {
+  if (value == std::numeric_limits<std::int64_t>::min() && !modes.integer)
     out("(-9223372036854775807 - 1)");
   else
-    print_int_text(zoint_of_int(value));
+    print_int_text(modes, zoint_of_int(value));
 }
 
-void print_real_text(std::string_view text) {
-  if (usr_real_mode) {
+void print_real_text(user_modes modes, std::string_view text) {
+  if (modes.real) {
     out("UsrReal_");
     out(correct_real(text));
   } else {
@@ -102,8 +102,8 @@ void print_struct_value(dump_scope& scope, const val_exp* e) {
 
 void print_by_kind(dump_scope& scope, const val_exp* e) {
   switch (e->kind()) {
-    case nat_true: out(usr_bool_mode ? "UsrBooltrue" : "true"); return;
-    case nat_false: out(usr_bool_mode ? "UsrBoolfalse" : "false"); return;
+    case nat_true: out(scope.modes.boolean ? "UsrBooltrue" : "true"); return;
+    case nat_false: out(scope.modes.boolean ? "UsrBoolfalse" : "false"); return;
     case nat_pre: print_unary(scope, e, facts_of(nat_pre).spelling); return;
     case nat_current: print_unary(scope, e, facts_of(nat_current).spelling); return;
     case nat_not: print_unary(scope, e, facts_of(nat_not).spelling); return;
@@ -142,10 +142,10 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
     case nat_diese: print_enclosed(scope, e, opening_spellings[nat_diese], ")"); return;
     case nat_tuple: print_enclosed(scope, e, "(", ")"); return;
     case nat_array: print_enclosed(scope, e, "[", "]"); return;
-    case nat_iconst: print_int_text(e->name()->text()); return;
-    case nat_rconst: print_real_text(e->name()->text()); return;
-    case nat_ival: print_int_value(e->ival()); return;
-    case nat_rval: print_real_text(zoreal_of_float(e->rval())); return;
+    case nat_iconst: print_int_text(scope.modes, e->name()->text()); return;
+    case nat_rconst: print_real_text(scope.modes, e->name()->text()); return;
+    case nat_ival: print_int_value(scope.modes, e->ival()); return;
+    case nat_rval: print_real_text(scope.modes, zoreal_of_float(e->rval())); return;
     case nat_ident: out(e->name()->text()); return;
     case nat_call:
       out(e->name()->text());
@@ -178,7 +178,7 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
 
 void print_val_exp(dump_scope& scope, const val_exp* e) {
   stack_room::check();
-  if (const char* usr_func = usr_func_of(scope.environment, e)) {
+  if (const char* usr_func = usr_func_of(scope.modes, scope.environment, e)) {
     out(usr_func);
     print_enclosed(scope, e, " (", ")");
     return;

@@ -9,12 +9,14 @@
 
 #include "xzoDump.h"
 
-/// One public print call: its typing environment and, once a field access
-/// needs them, the field indexes that environment's structure types give.
+/// One public print call: its typing environment, its user modes and, once a
+/// field access needs them, the field indexes that environment's structure
+/// types give.
 struct dump_scope {
-  explicit dump_scope(const env& types) : environment(types) {}
+  dump_scope(const env& types, user_modes modes) : environment(types), modes(modes) {}
 
   const env& environment;
+  const user_modes modes;
   // Field name -> its index, or `ambiguous_field` when several structure
   // types declare it. Built on the first field access of the scope.
   std::optional<std::unordered_map<std::string_view, std::int64_t>> field_indexes;

@@ -38,14 +38,14 @@ class resolver {
       }
       case tuple_type: break;
     }
-    throw Global_error{"tuple types not supported"};
+    throw Typing_failure{typing_reason::tuple_type};
   }
 
   const type_eff* of_type_id(ident name) {
     std::string_view text = name->text();
     if (const type_entry* known = memo_entry(text)) {
       if (known->type == nullptr)
-        throw Global_error{"recursive definition of type " + std::string(text)};
+        throw Typing_failure{typing_reason::recursive_type, std::string(text)};
       return known->type;
     }
     // The entry is found again by position: resolving the definition adds
@@ -54,7 +54,8 @@ class resolver {
     env_.types.push_back({text, nullptr, env_.resolving_operators});
     env_.type_index.emplace(text, position);
     const type_def* definition = env_.pack->types.find(text);
-    if (definition == nullptr) throw Global_error{"undeclared type " + std::string(text)};
+    if (definition == nullptr)
+      throw Typing_failure{typing_reason::undeclared_type, std::string(text)};
     const type_eff* resolved = of_type_info(*definition);
     env_.types[position].type = resolved;
     return resolved;
@@ -75,6 +76,7 @@ class resolver {
       }
       case struct_type: return of_struct(*definition.info);
     }
+    // Reached only by a type definition of a kind outside the four above.
     throw Internal_error{"Typing.type_eff_of_type_info", "unknown type definition"};
   }
 
@@ -97,6 +99,7 @@ class resolver {
     fields.reserve(info.field_names.size());
     for (ident field_name : info.field_names) {
       const field_info* field = info.fields.find(field_name->text());
+      // The reader declares every field it names; a tree built otherwise may not.
       if (field == nullptr)
         throw Internal_error{"Typing.field_eff", "field without declaration"};
       fields.push_back({field_name, of_type_exp(*field->type)});
@@ -116,9 +119,11 @@ void treat_const_decl(env& environment, resolver& types, const const_def& consta
     type = types.of_type_exp(*constant.type);
   } else if (constant.value != nullptr) {
     const type_list& value_types = exp_type(environment, constant.value);
-    if (value_types.size() != 1) throw Global_error{"tuple const not supported"};
+    if (value_types.size() != 1) throw Typing_failure{typing_reason::tuple_constant};
     type = value_types[0];
   } else {
+    // The reader gives every constant a type or a value; a tree built
+    // otherwise may not.
     throw Internal_error{"Typing.treat_const_decl", "constant without type or value"};
   }
   add_flow(environment, type, nullptr, constant.name);
@@ -173,7 +178,7 @@ void treat_oper_decl(env& environment, resolver& types, ident name, const oper& 
   const name_table<oper>& opers = environment.pack->opers;
   if (opers.has_repeats() &&
       opers.position_of(name->text()) != environment.oper_sigs.size())
-    throw Global_error{"operator declared twice: " + std::string(name->text())};
+    throw Typing_failure{typing_reason::operator_twice, std::string(name->text())};
   environment.oper_sigs.push_back(
       {environment.kept_list(resolved.inputs), environment.kept_list(resolved.outputs)});
 }
@@ -254,7 +259,7 @@ void add_flow(env& environment, const type_eff* type, flow_clock on, ident name)
   if (inherited ||
       !environment.flows.try_emplace(text, flow_entry{environment.single(type), on})
            .second)
-    throw Global_error{"flow declared twice: " + std::string(text)};
+    throw Typing_failure{typing_reason::flow_twice, std::string(text)};
 }
 
 const type_list& bool_list() {
@@ -376,6 +381,44 @@ env& empty_env() {
   return empty;
 }
 
+std::unique_ptr<env> make_bare_env(const package& pack) {
+  return std::make_unique<env>(&pack, nullptr);
+}
+
+std::unique_ptr<env> make_bare_node_env(const env& package_env) {
+  auto environment = std::make_unique<env>(package_env.pack, &package_env);
+  environment->has_node = true;
+  return environment;
+}
+
+void add_signature(env& environment, std::span<const type_eff* const> inputs,
+                   std::span<const type_eff* const> outputs) {
+  environment.oper_sigs.push_back(
+      {environment.kept_list(inputs), environment.kept_list(outputs)});
+}
+
+const signature* find_signature(const env& environment, std::string_view name) {
+  return environment.find_oper(name);
+}
+
+bool declares_flow(const env& environment, std::string_view name) {
+  return environment.find_flow(name) != nullptr;
+}
+
+void settle_failed_types(env& environment, const type_eff* type) {
+  for (type_entry& entry : environment.types)
+    if (entry.type == nullptr) entry.type = type;
+}
+
+const type_list* single_list(const env& environment, const type_eff* type) {
+  return environment.single(type);
+}
+
+const type_list* kept_list(const env& environment,
+                           std::span<const type_eff* const> types) {
+  return environment.kept_list(types);
+}
+
 void declare_flow(env& environment, const type_eff& type, flow_clock on, ident name) {
   add_flow(environment, make_type_eff(type), on, name);
 }
@@ -391,6 +434,7 @@ const type_exp* type_exp_of_type_eff(const type_eff& type) {
     case array_eff:
       return make_array_type(type_exp_of_type_eff(*type.element), int_exp(type.size));
   }
+  // Reached only by an effective type of a kind outside the seven above.
   throw Internal_error{"Typing.type_exp_of_type_eff", "unknown type"};
 }
 
@@ -416,6 +460,6 @@ void iter_on_types(const env& environment,
 
 std::int64_t eval_const_int(const val_exp* e) {
   if (e->kind() != nat_iconst || !e->ops().empty())
-    throw Global_error{"eval_const_int: unexpected case"};
+    throw Typing_failure{typing_reason::size_not_literal};
   return int_of_zoint(e->name()->text());
 }

@@ -12,12 +12,6 @@
 #include "flat_map.h"
 #include "xzoTyping.h"
 
-/// The input and output types of a node or function.
-struct signature {
-  const type_list* inputs;
-  const type_list* outputs;
-};
-
 /// A declared flow: its type as a one-element list, so that naming the flow
 /// types as that list, and its clock.
 struct flow_entry {
@@ -88,11 +82,3 @@ class env {
  private:
   const type_list* interned(std::span<const type_eff* const> types) const;
 };
-
-/// Declares a flow whose type lives as long as the environment.
-void add_flow(env& environment, const type_eff* type, flow_clock on, ident name);
-
-/// The shared one-element lists of the basic types.
-const type_list& bool_list();
-const type_list& int_list();
-const type_list& real_list();

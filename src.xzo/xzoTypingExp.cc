@@ -11,9 +11,11 @@
 
 namespace {
 
-[[noreturn]] void bad_types() { throw Type_error("bad type combination"); }
+[[noreturn]] void bad_types() { throw Typing_failure{typing_reason::bad_types}; }
 
-[[noreturn]] void not_same_clock() { throw Clock_error("operands not on same clock"); }
+[[noreturn]] void not_same_clock() {
+  throw Typing_failure{typing_reason::not_same_clock};
+}
 
 using operand_types = std::span<const type_eff* const>;
 
@@ -41,7 +43,7 @@ const type_list* basic_rule(operand_types operands, std::size_t count, type_eff_
 const type_list& flow_types(const env& environment, std::string_view name) {
   const flow_entry* declared = environment.find_flow(name);
   if (declared == nullptr)
-    throw Global_error{"Typing.ident_type: undeclared flow: " + std::string(name)};
+    throw Typing_failure{typing_reason::undeclared_flow, std::string(name)};
   return *declared->type;
 }
 
@@ -54,7 +56,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       std::string_view name = e->name()->text();
       const signature* called = environment.find_oper(name);
       if (called == nullptr)
-        throw Global_error{"undeclared operator" + std::string(name)};
+        throw Typing_failure{typing_reason::undeclared_operator, std::string(name)};
       if (!same_types(operands, *called->inputs)) bad_types();
       return called->outputs;
     }
@@ -98,7 +100,7 @@ const type_list* operator_type(const env& environment, const val_exp* e,
       return basic_rule(operands, operands.size(), bool_eff, bool_list());
     default: break;
   }
-  throw Internal_error{"Typing.exp_type", "operator not implemented"};
+  throw Typing_failure{typing_reason::no_type_rule};
 }
 
 namespace {
@@ -139,16 +141,16 @@ bool same_clock(flow_clock a, flow_clock b) {
   switch (e->kind()) {
     case nat_current:
       if (count != 1 || first == nullptr)
-        throw Global_error{"exp_clock : unexpected case in CURRENT_n"};
+        throw Typing_failure{typing_reason::current_clock};
       return ident_clock(environment, first->text());
     case nat_when:
-      if (count != 2) throw Global_error{"exp_clock : unexpected case in WHEN_n"};
+      if (count != 2) throw Typing_failure{typing_reason::when_operands};
       if (!same) not_same_clock();
       if (e->op(1)->kind() != nat_ident)
-        throw Clock_error("snd operand of when must be a var");
+        throw Typing_failure{typing_reason::when_clock_not_flow};
       return e->op(1)->name();
     default:
-      if (count == 0) throw Global_error{"exp_clock : unexpected case"};
+      if (count == 0) throw Typing_failure{typing_reason::no_operand_clock};
       if (!same) not_same_clock();
       return first;
   }
@@ -248,6 +250,6 @@ flow_clock exp_clock(const env& environment, const val_exp* e) {
 flow_clock ident_clock(const env& environment, std::string_view name) {
   const flow_entry* declared = environment.find_flow(name);
   if (declared == nullptr)
-    throw Global_error{"exp_clock:  undeclared flow: " + std::string(name)};
+    throw Typing_failure{typing_reason::undeclared_clock_flow, std::string(name)};
   return declared->on;
 }

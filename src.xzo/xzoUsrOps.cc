@@ -4,12 +4,6 @@
 #include <cstdint>
 #include <initializer_list>
 
-#include "errors.h"
-
-bool usr_int_mode = false;
-bool usr_real_mode = false;
-bool usr_bool_mode = false;
-
 namespace {
 
 // An operand type list made only of basic types, at most three of them, is
@@ -101,19 +95,10 @@ const usr_table usr_bool_table{
     {nat_impl, {B, B}, "UsrBoolImpl"}, {nat_if, {B, B, B}, "UsrBoolIf"},
 };
 
-std::string_view usr_func(bool mode, const usr_table& table, const env& environment,
-                          exp_kind kind, std::span<const val_exp* const> ops) {
-  if (!mode) throw Failed{};
-  const char* name = table.find(kind, operand_code(environment, ops));
-  if (name == nullptr) throw Failed{};
-  return name;
-}
-
 }  // namespace
 
-const char* usr_func_of(const env& environment, const val_exp* e) {
-  if (!(usr_int_mode || usr_real_mode || usr_bool_mode) || e->ops().empty())
-    return nullptr;
+const char* usr_func_of(user_modes modes, const env& environment, const val_exp* e) {
+  if (!(modes.integer || modes.real || modes.boolean) || e->ops().empty()) return nullptr;
   // No table names a tuple: its operands are typed for their errors only, and
   // a tuple nested in it waits for its own turn, so that a tuple nested n deep
   // is not typed once for every level around it.
@@ -125,25 +110,10 @@ const char* usr_func_of(const env& environment, const val_exp* e) {
   // One typing serves the three modes: the key is the same for each.
   unsigned code = operand_code(environment, e->ops());
   const char* name = nullptr;
-  if (usr_int_mode) name = usr_int_table.find(e->kind(), code);
-  if (name == nullptr && usr_real_mode) name = usr_real_table.find(e->kind(), code);
-  if (name == nullptr && usr_bool_mode) name = usr_bool_table.find(e->kind(), code);
+  if (modes.integer) name = usr_int_table.find(e->kind(), code);
+  if (name == nullptr && modes.real) name = usr_real_table.find(e->kind(), code);
+  if (name == nullptr && modes.boolean) name = usr_bool_table.find(e->kind(), code);
   return name;
-}
-
-std::string_view get_usr_int_func(const env& environment, exp_kind kind,
-                                  std::span<const val_exp* const> ops) {
-  return usr_func(usr_int_mode, usr_int_table, environment, kind, ops);
-}
-
-std::string_view get_usr_real_func(const env& environment, exp_kind kind,
-                                   std::span<const val_exp* const> ops) {
-  return usr_func(usr_real_mode, usr_real_table, environment, kind, ops);
-}
-
-std::string_view get_usr_bool_func(const env& environment, exp_kind kind,
-                                   std::span<const val_exp* const> ops) {
-  return usr_func(usr_bool_mode, usr_bool_table, environment, kind, ops);
 }
 
 std::string correct_real(std::string_view text) {

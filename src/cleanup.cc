@@ -51,7 +51,7 @@ node_def node_cleaner::clean(const node_def& node) {
   return cleaned;
 }
 
-void cleanup_package(const package& pack, bool erase_inputs) {
+void cleanup_package(const package& pack, bool erase_inputs, user_modes modes) {
   node_cleaner cleaner(erase_inputs);
   // Made at the first node, so that a package without nodes prints nothing
   // and fails on nothing; shared by all nodes, like plain printing's.
@@ -62,6 +62,6 @@ void cleanup_package(const package& pack, bool erase_inputs) {
     node_def cleaned = cleaner.clean(*entry.value->node);
     if (package_env == nullptr) package_env = get_env(pack);
     renew_node_env(node_env, *package_env, cleaned);
-    dump_node_def(*node_env, cleaned);
+    dump_node_def(*node_env, cleaned, modes);
   }
 }

@@ -6,6 +6,7 @@
 
 #include "xzoAst.h"
 #include "xzoNeeds.h"
+#include "xzoUsrOps.h"
 
 /// Cleans node after node. The parts a cleaned node keeps, when it erases
 /// some, live in the cleaner until its next node: a node is printed as soon as
@@ -35,4 +36,4 @@ class node_cleaner {
 /// else, erasing unneeded inputs too when `erase_inputs`; fails as
 /// `node_cleaner::clean`, `get_env` or `dump_node_def`, leaving the nodes
 /// printed before.
-void cleanup_package(const package& pack, bool erase_inputs);
+void cleanup_package(const package& pack, bool erase_inputs, user_modes modes);

@@ -11,12 +11,14 @@
 #include <new>
 
 #include "cleanup.h"
+#include "errorPrint.h"
 #include "errors.h"
 #include "flat.h"
 #include "kind2Quelm.h"
 #include "mainArg.h"
 #include "output.h"
 #include "simplify.h"
+#include "typingMessages.h"
 #include "workStack.h"
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -26,8 +28,7 @@
 
 namespace {
 
-input_channel open_input() {
-  const std::string& name = main_arg::infile();
+input_channel open_input(const std::string& name) {
   if (name.empty()) return {"standard input", 0};
   int fd = ::open(name.c_str(), O_RDONLY);
   if (fd < 0) throw System_error{name + ": " + std::strerror(errno)};
@@ -44,54 +45,53 @@ struct closing_input {
 
 // The transformation chosen by the first setting that holds, in a fixed
 // order, on the package read; none for -tlex and -tparse.
-void run_mode_on(package& pack) {
-  if (main_arg::test_parse()) return;
-  if (main_arg::simplify()) {
-    simplify_package(pack);
+void run_mode_on(package& pack, const main_arg::options& settings) {
+  if (settings.test_parse) return;
+  user_modes modes = settings.modes();
+  if (settings.simplify) {
+    simplify_package(pack, modes);
     return;
   }
-  if (main_arg::flat()) {
-    flat_node_in_package(main_arg::flat_node(), pack);
+  if (settings.flat) {
+    flat_node_in_package(settings.flat_node, pack, modes);
     return;
   }
-  if (main_arg::cleanup()) {
-    cleanup_package(pack, false);
+  if (settings.cleanup) {
+    cleanup_package(pack, false, modes);
     return;
   }
-  if (main_arg::cleanall()) {
-    cleanup_package(pack, true);
+  if (settings.cleanall) {
+    cleanup_package(pack, true, modes);
     return;
   }
-  if (main_arg::kind2quelm()) {
-    kind2_quelm::doit(pack, *main_arg::kind2quelm());
+  if (settings.kind2quelm) {
+    kind2_quelm::doit(pack, *settings.kind2quelm, modes);
     return;
   }
-  dump_pack(pack);
+  dump_pack(pack, modes);
 }
 
 // The mode chosen by the settings: -tlex lists the tokens, every other mode
 // works on the package read.
-void run_mode(const input_channel& input) {
-  if (main_arg::test_lex()) {
+void run_mode(const input_channel& input, const main_arg::options& settings) {
+  if (settings.test_lex) {
     lexemize(input);
     return;
   }
-  run_mode_on(read(input).pack);
+  run_mode_on(read(input).pack, settings);
 }
 
-// Parses the command line and runs `mode`, turning every failure that
-// reaches it into a diagnostic and an exit status.
+// Parses the command line and runs `mode` on the settings it gives, turning
+// every failure that reaches it into a diagnostic and an exit status.
 template <typename Mode>
 int run_guarded(int argc, const char* const* argv, Mode mode) {
   try {
-    if (std::optional<int> status = main_arg::parse(argc, argv)) {
+    main_arg::options settings;
+    if (std::optional<int> status = main_arg::parse(argc, argv, settings)) {
       output::flush();
       return *status;
     }
-    usr_int_mode = main_arg::usr_int();
-    usr_real_mode = main_arg::usr_real();
-    usr_bool_mode = main_arg::usr_bool();
-    mode();
+    mode(settings);
     output::flush();
     return 0;
   } catch (const System_error& failure) {
@@ -104,6 +104,17 @@ int run_guarded(int argc, const char* const* argv, Mode mode) {
     print_compile_error(failure.position, failure.message);
   } catch (const Internal_error& failure) {
     print_internal_error(failure.function, failure.message);
+  } catch (const Typing_failure& failure) {
+    typing_report report = report_of(failure);
+    switch (report.shown_as) {
+      case typing_report::form::error: print_global_error(report.message); break;
+      case typing_report::form::internal:
+        print_internal_error(report.name, report.message);
+        break;
+      case typing_report::form::fatal:
+        print_fatal_error(report.name, report.message);
+        return 2;
+    }
   } catch (const Fatal_error& failure) {
     print_fatal_error(failure.name(), failure.what());
     return 2;
@@ -121,10 +132,10 @@ int run_guarded(int argc, const char* const* argv, Mode mode) {
 }
 
 int run(int argc, const char* const* argv) {
-  return run_guarded(argc, argv, [] {
-    input_channel input = open_input();
+  return run_guarded(argc, argv, [](const main_arg::options& settings) {
+    input_channel input = open_input(settings.infile);
     closing_input closing{input};
-    run_mode(input);
+    run_mode(input, settings);
   });
 }
 
@@ -133,7 +144,9 @@ int run(int argc, const char* const* argv) {
 int run_on_this_thread(int argc, const char* const* argv) { return run(argc, argv); }
 
 int run_on_package_read(int argc, const char* const* argv) {
-  return run_guarded(argc, argv, [] { run_mode_on(run_package()); });
+  return run_guarded(argc, argv, [](const main_arg::options& settings) {
+    run_mode_on(run_package(), settings);
+  });
 }
 
 int run_program(int argc, const char* const* argv) {

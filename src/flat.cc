@@ -15,7 +15,6 @@
 #include "stack_room.h"
 #include "xzoDump.h"
 #include "xzoTyping.h"
-#include "xzoTypingEnv.h"
 
 namespace {
 
@@ -118,7 +117,7 @@ ident flattener::fresh_var_id() {
     std::string name = "_flat_";
     if (length < 3) name.append(3 - length, '0');
     name.append(digits, length);
-    if (environment_->find_flow(name) == nullptr) {
+    if (!declares_flow(*environment_, name)) {
       ++counter_;
       return make_text(run_arena(), name);
     }
@@ -133,7 +132,7 @@ const node_def* flat_this_node(const package& pack, const node_def& node) {
 
 // The given package stays as it is: the flattened node goes into a copy of
 // its operator table, in the place of the node's entry.
-void flat_node_in_package(std::string_view name, const package& pack) {
+void flat_node_in_package(std::string_view name, const package& pack, user_modes modes) {
   const oper* found = pack.opers.find(name);
   if (found == nullptr) throw Global_error{"undeclared node " + std::string(name)};
   if (found->kind != node_oper)
@@ -143,5 +142,5 @@ void flat_node_in_package(std::string_view name, const package& pack) {
   package flat_pack{pack.consts, pack.types, {}, pack.items};
   for (const auto& entry : pack.opers)
     flat_pack.opers.add(entry.name, entry.value == found ? flat : entry.value);
-  dump_pack(flat_pack);
+  dump_pack(flat_pack, modes);
 }

@@ -18,37 +18,16 @@ namespace kind2_quelm {
 
 namespace {
 
-// The trace shows the property as written in zo, whatever user modes the
-// printed package is in, so none of them is on while it is built.
-class plain_layout {
- public:
-  plain_layout() { usr_int_mode = usr_real_mode = usr_bool_mode = false; }
-  ~plain_layout() {
-    usr_int_mode = int_mode_;
-    usr_real_mode = real_mode_;
-    usr_bool_mode = bool_mode_;
-  }
-  plain_layout(const plain_layout&) = delete;
-  plain_layout& operator=(const plain_layout&) = delete;
-
- private:
-  bool int_mode_ = usr_int_mode;
-  bool real_mode_ = usr_real_mode;
-  bool bool_mode_ = usr_bool_mode;
-};
-
 // The property is printed in the environment of its node, where its fields
 // and names are known.
 void trace_found(const package& pack, const node_def& found, const val_exp* property,
                  ident node_name) {
   if (!verbose::shown(1)) return;
-  std::string text;
-  {
-    plain_layout plain;
-    std::unique_ptr<env> package_env = get_env(pack);  // the node's refers to it
-    std::unique_ptr<env> node_env = get_node_env(*package_env, found);
-    text = string_of_exp(*node_env, property);
-  }
+  // The trace shows the property as written in zo, in the plain layout
+  // whatever user modes the package is printed in.
+  std::unique_ptr<env> package_env = get_env(pack);  // the node's refers to it
+  std::unique_ptr<env> node_env = get_node_env(*package_env, found);
+  std::string text = string_of_exp(*node_env, property);
   std::string_view name = node_name->text();
   verbose::printf(1, "#Found PROPERTY(IES) \"%s\" in node %.*s\n", text.c_str(),
                   static_cast<int>(name.size()), name.data());
@@ -79,11 +58,11 @@ const node_def* harness_node(ident name, const node_def& found, const val_exp* p
 
 }  // namespace
 
-void doit(package& pack, const std::string& id) {
+void doit(package& pack, const std::string& id, user_modes modes) {
   // Adding the harness grows the table being walked, so the walk ends at once.
   for (const auto& [name, operation] : pack.opers) {
     if (treat_oper(pack, id, name, *operation)) {
-      dump_pack(pack);
+      dump_pack(pack, modes);
       return;
     }
   }

@@ -9,6 +9,7 @@
 
 #include "xzo.h"
 #include "xzoAst.h"
+#include "xzoUsrOps.h"
 
 namespace kind2_quelm {
 
@@ -17,7 +18,7 @@ namespace kind2_quelm {
 /// "#NO MAIN PRAGMA" when no node carries one, "operator ID already declared"
 /// when `id` names an operator; the syntax error of a malformed property; the
 /// writer's failures, "flow declared twice: ID_ok" among them.
-void doit(package& pack, const std::string& id);
+void doit(package& pack, const std::string& id, user_modes modes);
 
 /// Adds the harness node `id` for the operator `name` when it is a node with
 /// properties, and says whether it did; fails as `doit`.

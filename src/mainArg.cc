@@ -18,30 +18,15 @@ const std::string usage_message = program_name + " " + version +
                                   "\nusage: " + program_name + " [options] <file> | " +
                                   program_name + " -help";
 
-struct settings_t {
-  bool test_lex = false;
-  bool test_parse = false;
-  bool simplify = false;
-  bool flat = false;
-  std::string flat_node;
-  bool usr_int = false;
-  bool usr_real = false;
-  bool usr_bool = false;
-  bool cleanup = false;
-  bool cleanall = false;
-  std::optional<std::string> kind2quelm;
-  std::string infile;
-} settings;
-
 enum class arity { flag, takes_value };
 
 struct option {
   std::string_view name;
   arity kind;
   std::string_view help;
-  // Runs the action; the value is empty for a flag. Returns the exit status
-  // when the run must end here.
-  std::optional<int> (*action)(const std::string& value);
+  // Runs the action on the settings; the value is empty for a flag. Returns
+  // the exit status when the run must end here.
+  std::optional<int> (*action)(options& settings, const std::string& value);
 };
 
 std::optional<int> set_true(bool& setting) {
@@ -63,53 +48,53 @@ bool is_node_name(const std::string& value) {
          !is_keyword(value);
 }
 
-std::optional<int> print_usage(const std::string&);
+std::optional<int> print_usage(options&, const std::string&);
 
-const option options[] = {
+const option option_table[] = {
     {"-version", arity::flag, "  print the current version then exit",
-     [](const std::string&) -> std::optional<int> {
+     [](options&, const std::string&) -> std::optional<int> {
        output::write(version);
        return 0;
      }},
     {"-v", arity::flag, "  set verbose mode",
-     [](const std::string&) -> std::optional<int> {
+     [](options&, const std::string&) -> std::optional<int> {
        verbose::set(1);
        return std::nullopt;
      }},
     {"-vv", arity::flag, "  set verbose mode",
-     [](const std::string&) -> std::optional<int> {
+     [](options&, const std::string&) -> std::optional<int> {
        verbose::set(2);
        return std::nullopt;
      }},
     {"-tlex", arity::flag, "  test lexical analysis",
-     [](const std::string&) { return set_true(settings.test_lex); }},
+     [](options& settings, const std::string&) { return set_true(settings.test_lex); }},
     {"-tparse", arity::flag, "  test syntactic analysis",
-     [](const std::string&) { return set_true(settings.test_parse); }},
+     [](options& settings, const std::string&) { return set_true(settings.test_parse); }},
     {"-simp", arity::flag, "  static simplification",
-     [](const std::string&) { return set_true(settings.simplify); }},
+     [](options& settings, const std::string&) { return set_true(settings.simplify); }},
     {"-flat", arity::takes_value,
      "  <node> introduce an equation for each operator in node",
-     [](const std::string& value) {
+     [](options& settings, const std::string& value) {
        settings.flat_node = value;
        return set_true(settings.flat);
      }},
     {"-usrint", arity::flag,
      "  replace int operations by function calls (usrIntPlus etc)",
-     [](const std::string&) { return set_true(settings.usr_int); }},
+     [](options& settings, const std::string&) { return set_true(settings.usr_int); }},
     {"-usrreal", arity::flag,
      "  replace real operations by function calls (usrRealPlus etc)",
-     [](const std::string&) { return set_true(settings.usr_real); }},
+     [](options& settings, const std::string&) { return set_true(settings.usr_real); }},
     {"-usrbool", arity::flag,
      "  replace bool operations by function calls (usrBoolOr etc)",
-     [](const std::string&) { return set_true(settings.usr_bool); }},
+     [](options& settings, const std::string&) { return set_true(settings.usr_bool); }},
     {"-clean", arity::flag, "   erase useless variables",
-     [](const std::string&) { return set_true(settings.cleanup); }},
+     [](options& settings, const std::string&) { return set_true(settings.cleanup); }},
     {"-cleanall", arity::flag, "   erase useless variables (including inputs)",
-     [](const std::string&) { return set_true(settings.cleanall); }},
+     [](options& settings, const std::string&) { return set_true(settings.cleanall); }},
     {"-k2quelm", arity::takes_value,
      "<id>   generate a quelm node <id> for the first node with kind2 pragmas "
      "MAIN/PROPERTY",
-     [](const std::string& value) -> std::optional<int> {
+     [](options& settings, const std::string& value) -> std::optional<int> {
        if (!is_node_name(value)) {
          output::flush();
          std::fprintf(stderr, "Error: unexpected param after %s option: %s\n", "-k2quelm",
@@ -123,13 +108,13 @@ const option options[] = {
     {"--help", arity::flag, " Display this list of options", print_usage},
 };
 
-std::optional<int> print_usage(const std::string&) {
+std::optional<int> print_usage(options&, const std::string&) {
   output::write(usage());
   return 0;
 }
 
 const option* find_option(std::string_view name) {
-  for (const option& candidate : options)
+  for (const option& candidate : option_table)
     if (candidate.name == name) return &candidate;
   return nullptr;
 }
@@ -148,12 +133,12 @@ std::string quoted(std::string_view text) { return "'" + std::string(text) + "'"
 
 std::string usage() {
   std::string text = usage_message + "\n";
-  for (const option& each : options)
+  for (const option& each : option_table)
     text += "  " + std::string(each.name) + " " + std::string(each.help) + "\n";
   return text;
 }
 
-std::optional<int> parse(int argc, const char* const argv[]) {
+std::optional<int> parse(int argc, const char* const argv[], options& settings) {
   const std::string program_path = argv[0];
   for (int index = 1; index < argc; ++index) {
     const std::string argument = argv[index];
@@ -188,24 +173,9 @@ std::optional<int> parse(int argc, const char* const argv[]) {
       return reject(
           program_path + ": option " + quoted(argument) + " needs an argument.\n", 2);
     }
-    if (std::optional<int> ending = found->action(value)) return ending;
+    if (std::optional<int> ending = found->action(settings, value)) return ending;
   }
   return std::nullopt;
 }
-
-void reset() { settings = {}; }
-
-bool test_lex() { return settings.test_lex; }
-bool test_parse() { return settings.test_parse; }
-bool simplify() { return settings.simplify; }
-bool flat() { return settings.flat; }
-const std::string& flat_node() { return settings.flat_node; }
-bool usr_int() { return settings.usr_int; }
-bool usr_real() { return settings.usr_real; }
-bool usr_bool() { return settings.usr_bool; }
-bool cleanup() { return settings.cleanup; }
-bool cleanall() { return settings.cleanall; }
-const std::optional<std::string>& kind2quelm() { return settings.kind2quelm; }
-const std::string& infile() { return settings.infile; }
 
 }  // namespace main_arg

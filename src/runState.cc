@@ -3,9 +3,7 @@
 #include <optional>
 
 #include "arena.h"
-#include "mainArg.h"
 #include "scratch_list.h"
-#include "simplify.h"
 #include "verbose.h"
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -30,10 +28,7 @@ const arena::mark& start_of_runs() {
 }  // namespace
 
 void reset_run_settings() {
-  main_arg::reset();
   verbose::set(0);
-  usr_int_mode = usr_real_mode = usr_bool_mode = false;
-  reset_simplify_progress();
   empty_env().clear_node_part();
 }
 

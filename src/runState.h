@@ -1,5 +1,6 @@
-// The state a run leaves in the process: the settings, the declarations, the
-// trees and texts read, the positions, the caches of typing and printing.
+// The state a run leaves in the process, kept by the modules that read and
+// type: the verbosity, the declarations, the trees and texts read, the
+// positions, and what the empty typing environment remembers.
 #pragma once
 
 /// Brings the process back to the state it starts in, so that one process can
@@ -8,6 +9,6 @@
 /// runs before is released.
 void reset_run_state();
 
-/// Brings back the settings and the typing state of a run, keeping what it
+/// Brings back the verbosity and the typing state of a run, keeping what it
 /// read: for a run of another mode on the same package.
 void reset_run_settings();

@@ -15,10 +15,6 @@
 
 namespace {
 
-// Variables whose definition was simplified, numbered across every node of
-// the run for the progress message.
-int simplified_count = 0;
-
 // The memos of one node: the variables and the expressions already
 // simplified. Their storage serves node after node, emptied in between.
 struct memo_tables {
@@ -31,6 +27,9 @@ struct memo_tables {
   // By address of the name or literal simplified.
   flat_map<const val_exp*, const val_exp*> leaf2simp;
   structural_ids identity;
+  // Variables whose definition was simplified, numbered across every node
+  // for the progress message.
+  int simplified_count = 0;
 
   void clear() {
     var2simp.clear();
@@ -40,14 +39,6 @@ struct memo_tables {
   }
 };
 
-memo_tables node_memos;
-
-}  // namespace
-
-void reset_simplify_progress() { simplified_count = 0; }
-
-namespace {
-
 // The simplification of one node: its definitions and its memos.
 class simplifier {
  public:
@@ -56,7 +47,8 @@ class simplifier {
         var2simp_(memos.var2simp),
         exp2simp_(memos.exp2simp),
         leaf2simp_(memos.leaf2simp),
-        identity_(memos.identity) {
+        identity_(memos.identity),
+        simplified_count_(memos.simplified_count) {
     memos.clear();
   }
 
@@ -121,7 +113,7 @@ class simplifier {
       if (*known != nullptr) return *known;
       throw Global_error{"cyclic definition of variable " + std::string(var)};
     }
-    verbose::printf(2, "\rsimp var %4d", ++simplified_count);
+    verbose::printf(2, "\rsimp var %4d", ++simplified_count_);
     const val_exp* simplified = simplify_exp(*definition);
     *var2simp_.find(definition) = simplified;
     return simplified;
@@ -229,6 +221,7 @@ class simplifier {
   std::vector<const val_exp*>& exp2simp_;
   flat_map<const val_exp*, const val_exp*>& leaf2simp_;
   structural_ids& identity_;
+  int& simplified_count_;
 };
 
 }  // namespace
@@ -261,14 +254,22 @@ void check_printable(std::span<const rewritten_def> changes) {
   }
 }
 
+// What the simplification of the nodes of one package shares: the memos and
+// the list of changes, whose storage serves node after node.
+struct package_simplification {
+  memo_tables memos;
+  std::vector<rewritten_def> changes;
+};
+
 // The node's right sides that the simplification changed, in the order of
 // the equations, in the run's arena: most right sides print as they were
 // read, and only the others are kept until the package is printed.
-std::span<const rewritten_def> simplify_defs(const node_def& node) {
-  static std::vector<rewritten_def> changes;  // storage for node after node
+std::span<const rewritten_def> simplify_defs(const node_def& node,
+                                             package_simplification& run) {
+  std::vector<rewritten_def>& changes = run.changes;
   changes.clear();
   forget_unprintable_reals();
-  simplifier context(node, node_memos);
+  simplifier context(node, run.memos);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
   context.facts_recorded();
   for (std::size_t i = 0; i < node.defs.size(); ++i) {
@@ -293,19 +294,22 @@ node_def rewritten(const node_def& node, std::span<const rewritten_def> changes,
 }  // namespace
 
 const node_def* simplify_node(const node_def& node) {
+  package_simplification run;
   std::vector<def> defs;
-  node_def simplified = rewritten(node, simplify_defs(node), defs);
+  node_def simplified = rewritten(node, simplify_defs(node, run), defs);
   simplified.defs = run_arena().copy(simplified.defs);
   return run_arena().make<node_def>(simplified);
 }
 
-void simplify_package(const package& pack) {
+void simplify_package(const package& pack, user_modes modes) {
+  package_simplification run;
   flat_map<const node_def*, std::span<const rewritten_def>> changes;
   for (const auto& [name, op] : pack.opers)
-    if (op->kind == node_oper) changes.try_emplace(op->node, simplify_defs(*op->node));
+    if (op->kind == node_oper)
+      changes.try_emplace(op->node, simplify_defs(*op->node, run));
   std::vector<def> defs;  // the equations of the node being printed
   node_def shown;
-  dump_pack(pack, [&](const node_def& node) -> const node_def& {
+  dump_pack(pack, modes, [&](const node_def& node) -> const node_def& {
     shown = rewritten(node, *changes.find(&node), defs);
     return shown;
   });

@@ -7,15 +7,13 @@
 #pragma once
 
 #include "xzoAst.h"
+#include "xzoUsrOps.h"
 
 /// Prints the package with every node simplified, once all are done. Fails
 /// with `Global_error` for a cyclic definition, `int`, or a literal that is no
 /// valid number, with `Internal_error` for a left that is not a variable,
 /// with the "Division_by_zero" `Fatal_error`, or as `dump_pack`.
-void simplify_package(const package& pack);
-
-/// Numbers the progress message from the first variable again.
-void reset_simplify_progress();
+void simplify_package(const package& pack, user_modes modes);
 
 /// The node with its equations simplified; fails as `simplify_package`
 /// before printing.

@@ -167,7 +167,8 @@ TEST(CleanupPackage, PrintsTheCleanedNodesAloneInDeclarationOrder) {
                {},
                seq({equation({left_var("z")}, gt(var("x"), lit("0")))}),
                {}});
-  print_outcome result = print_into_string([&] { cleanup_package(source.pack, true); });
+  print_outcome result =
+      print_into_string([&] { cleanup_package(source.pack, true, {}); });
   EXPECT_EQ(result.text,
             "node B (\n__DUMMY : bool\n) returns (\n   y : int\n);\n"
             "let\n   y = k;\ntel\n");

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "errorPrint.h"
+
 TEST(Diagnostics, CompileErrorNamesTheTokenAndItsColumns) {
   EXPECT_EQ(compile_error_string({"x", 3, 5, 5}, "syntax error"),
             "Error. 'x' (line 3, char 5 to 5):\n---> syntax error");

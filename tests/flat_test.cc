@@ -44,7 +44,7 @@ std::string locals_of(const node_def& node) {
 // The failure that flattening the package's node "N" raises, as
 // `print_into_string` names it, and what was printed before it.
 print_outcome flat_outcome(const package& pack, std::string_view name = "N") {
-  return print_into_string([&] { flat_node_in_package(name, pack); });
+  return print_into_string([&] { flat_node_in_package(name, pack, {}); });
 }
 
 }  // namespace
@@ -260,7 +260,7 @@ TEST(Flat, ThePackageGivenStaysAsItWas) {
                {},
                seq({equation({left_var("y")}, right)}),
                {}});
-  std::string before = print_into_string([&] { dump_pack(source.pack); }).text;
+  std::string before = print_into_string([&] { dump_pack(source.pack, {}); }).text;
 
   print_outcome flat = flat_outcome(source.pack);
 
@@ -269,6 +269,6 @@ TEST(Flat, ThePackageGivenStaysAsItWas) {
       flat.text,
       "node N (\n   x : int\n) returns (\n   y : int\n);\nvar\n   _flat_000 : int;\n"
       "let\n   _flat_000 = (x + 1);\n   y = (_flat_000 * 2);\ntel\n");
-  EXPECT_EQ(print_into_string([&] { dump_pack(source.pack); }).text, before);
+  EXPECT_EQ(print_into_string([&] { dump_pack(source.pack, {}); }).text, before);
   EXPECT_EQ(source.pack.opers.find("N")->node->defs[0].exp, right);
 }

@@ -83,14 +83,14 @@ TEST(MakeAnd, NestsTheConjunctionToTheRight) {
 TEST(HarnessFailures, ReportTheMissingPropertyAndEveryNameClashBeforePrinting) {
   package_builder quiet;
   quiet.node(watched("Quiet", notes({"MAIN;", "--%PROPERTY x;"})));
-  print_outcome printed = print_into_string([&] { doit(quiet.pack, "h"); });
+  print_outcome printed = print_into_string([&] { doit(quiet.pack, "h", {}); });
   EXPECT_EQ(printed.failure, "#NO MAIN PRAGMA");
   EXPECT_EQ(printed.text, "");
 
   package_builder clash;
   clash.function({false, id("f"), {}, seq<typed_ident>({{id("r"), int_type_exp()}})});
   clash.node(watched("N", notes({"PROPERTY c;"})));
-  printed = print_into_string([&] { doit(clash.pack, "f"); });
+  printed = print_into_string([&] { doit(clash.pack, "f", {}); });
   EXPECT_EQ(printed.failure, "operator f already declared");
   EXPECT_EQ(printed.text, "");
   EXPECT_EQ(clash.pack.items.size(), 2u);
@@ -100,7 +100,7 @@ TEST(HarnessFailures, ReportTheMissingPropertyAndEveryNameClashBeforePrinting) {
   node_def with_ok = watched("N", notes({"PROPERTY c;"}));
   with_ok.locals = seq({var_flow("h_ok", bool_type_exp())});
   twice.node(with_ok);
-  printed = print_into_string([&] { doit(twice.pack, "h"); });
+  printed = print_into_string([&] { doit(twice.pack, "h", {}); });
   EXPECT_EQ(printed.failure, "flow declared twice: h_ok");
   EXPECT_EQ(printed.text, "");
 }

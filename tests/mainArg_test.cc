@@ -7,11 +7,16 @@
 
 namespace {
 
+// The settings the last arguments parsed gave.
+main_arg::options settings;
+
 std::optional<int> parse_arguments(std::initializer_list<const char*> arguments) {
+  settings = {};
   std::vector<const char*> argv{"za2vu"};
   argv.insert(argv.end(), arguments);
   testing::internal::CaptureStderr();
-  std::optional<int> status = main_arg::parse(static_cast<int>(argv.size()), argv.data());
+  std::optional<int> status =
+      main_arg::parse(static_cast<int>(argv.size()), argv.data(), settings);
   testing::internal::GetCapturedStderr();
   return status;
 }
@@ -20,9 +25,9 @@ std::optional<int> parse_arguments(std::initializer_list<const char*> arguments)
 
 TEST(CommandLine, HarnessNameMustBeExactlyOneIdentifier) {
   EXPECT_EQ(parse_arguments({"-k2quelm", "_ok1"}), std::nullopt);
-  EXPECT_EQ(main_arg::kind2quelm(), "_ok1");
+  EXPECT_EQ(settings.kind2quelm, "_ok1");
   EXPECT_EQ(parse_arguments({"-k2quelm=Harness"}), std::nullopt);
-  EXPECT_EQ(main_arg::kind2quelm(), "Harness");
+  EXPECT_EQ(settings.kind2quelm, "Harness");
   EXPECT_EQ(parse_arguments({"-k2quelm", "ab\n"}), 1);
   EXPECT_EQ(parse_arguments({"-k2quelm", "ab\ncd"}), 1);
   EXPECT_EQ(parse_arguments({"-k2quelm", ""}), 1);
@@ -50,5 +55,5 @@ TEST(CommandLine, HarnessNameIsNoKeyword) {
 
 TEST(CommandLine, LaterOptionsWin) {
   EXPECT_EQ(parse_arguments({"-flat", "first", "-flat=second"}), std::nullopt);
-  EXPECT_EQ(main_arg::flat_node(), "second");
+  EXPECT_EQ(settings.flat_node, "second");
 }

@@ -62,14 +62,12 @@ TEST(ScratchList, CellsKeptForReuseAreForgottenWithTheArena) {
   EXPECT_NE(append(scratch_list<int>{}, 3).last, recycled);
 }
 
-TEST(ResetRunState, ForgetsSettingsAndDeclarations) {
+TEST(ResetRunState, ForgetsVerbosityAndDeclarations) {
   const char* argv[] = {"za2vu", "-vv", "-simp", "-k2quelm", "h", "in.zo"};
-  ASSERT_FALSE(main_arg::parse(6, argv));
+  main_arg::options settings;
+  ASSERT_FALSE(main_arg::parse(6, argv, settings));
   run_package().items.push_back({const_item, nullptr});
   reset_run_state();
-  EXPECT_FALSE(main_arg::simplify());
-  EXPECT_FALSE(main_arg::kind2quelm());
-  EXPECT_TRUE(main_arg::infile().empty());
   EXPECT_EQ(verbose::level(), 0);
   EXPECT_TRUE(run_package().items.empty());
 }

@@ -71,10 +71,11 @@ TEST_F(StackRoom, EveryDeepRecursionStopsAtTheFloorAndShallowOnesPass) {
     EXPECT_EQ(failure_of([&] { exp_clock(*in, e); }), expected);
     EXPECT_EQ(failure_of([&] { structural_ids().id_of(e); }), expected);
     EXPECT_EQ(print_into_string([&] { dump_val_exp(*in, e); }).failure, expected);
-    EXPECT_EQ(print_into_string([&] { simplify_package(source.pack); }).failure,
+    EXPECT_EQ(print_into_string([&] { simplify_package(source.pack, {}); }).failure,
               expected);
-    EXPECT_EQ(print_into_string([&] { flat_node_in_package("N", source.pack); }).failure,
-              expected);
+    EXPECT_EQ(
+        print_into_string([&] { flat_node_in_package("N", source.pack, {}); }).failure,
+        expected);
   }
 }
 

@@ -10,6 +10,7 @@
 
 #include "arena.h"
 #include "errors.h"
+#include "typingMessages.h"
 #include "xzoAst.h"
 #include "xzoDump.h"
 
@@ -105,6 +106,14 @@ struct package_builder {
 
 }  // namespace build
 
+// A typing failure as za2vu reports it: "Name: message" for a fatal error,
+// "function: message" for an internal one, the message alone otherwise.
+inline std::string failure_text(const Typing_failure& failure) {
+  typing_report report = report_of(failure);
+  if (report.shown_as == typing_report::form::error) return report.message;
+  return std::string(report.name) + ": " + report.message;
+}
+
 /// What a print produced: its text, and the message of the failure that
 /// stopped it ("" when none did).
 struct print_outcome {
@@ -120,6 +129,8 @@ inline print_outcome print_into_string(const std::function<void()>& print) {
     print();
   } catch (const Global_error& failure) {
     outcome.failure = failure.message;
+  } catch (const Typing_failure& failure) {
+    outcome.failure = failure_text(failure);
   } catch (const Fatal_error& failure) {
     outcome.failure = std::string(failure.name()) + ": " + failure.what();
   } catch (const Internal_error& failure) {

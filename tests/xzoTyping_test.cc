@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "arena.h"
+#include "typingMessages.h"
 #include "xzoTypingEnv.h"
 
 namespace {
@@ -117,6 +118,15 @@ std::string failure_of(Action action) {
     return "Global_error: " + failure.message;
   } catch (const Internal_error& failure) {
     return "Internal_error: " + failure.function + ": " + failure.message;
+  } catch (const Typing_failure& failure) {
+    typing_report report = report_of(failure);
+    switch (report.shown_as) {
+      case typing_report::form::error: return "Global_error: " + report.message;
+      case typing_report::form::internal:
+        return "Internal_error: " + std::string(report.name) + ": " + report.message;
+      case typing_report::form::fatal:
+        return std::string(report.name) + ": " + report.message;
+    }
   } catch (const Fatal_error& failure) {
     return std::string(failure.name()) + ": " + failure.what();
   }

@@ -9,16 +9,6 @@ using namespace build;
 
 namespace {
 
-// Sets the three switches for one test and puts them back off after it.
-struct usr_modes {
-  usr_modes(bool integer, bool real, bool boolean) {
-    usr_int_mode = integer;
-    usr_real_mode = real;
-    usr_bool_mode = boolean;
-  }
-  ~usr_modes() { usr_int_mode = usr_real_mode = usr_bool_mode = false; }
-};
-
 // A package with an alias of int, a structure, an external int constant and
 // a node "N" over ints i, j, n (n of the alias type), reals r, q, Booleans
 // a, b, c and a structure s.
@@ -47,48 +37,47 @@ class UsrOps : public ::testing::Test {
         node_env(get_node_env(*package_env, *pack.opers.find("N")->node)) {}
 
   print_outcome print(const val_exp* e) {
-    return print_into_string([&] { dump_val_exp(*node_env, e); });
+    return print_into_string([&] { dump_val_exp(*node_env, e, modes); });
+  }
+  // The user function replacing the operator in those modes, "none" if none.
+  std::string replaced(user_modes in, exp_kind kind,
+                       std::initializer_list<const val_exp*> operands) {
+    const char* name = usr_func_of(in, *node_env, node_of(kind, operands));
+    return name == nullptr ? "none" : name;
   }
   std::string text(const val_exp* e) { return print(e).text; }
 
   package pack;
   std::unique_ptr<env> package_env;
   std::unique_ptr<env> node_env;
+  user_modes modes;
 };
 
 }  // namespace
 
 TEST_F(UsrOps, TablesAnswerByKindAndOperandTypes) {
-  usr_modes modes(true, true, true);
-  auto ops = [](std::initializer_list<const val_exp*> list) {
-    return std::span<const val_exp* const>(seq(list));
-  };
-  EXPECT_EQ(get_usr_int_func(*node_env, nat_slash, ops({var("i"), var("j")})),
-            "UsrIntDiv");
-  EXPECT_EQ(get_usr_int_func(*node_env, nat_div, ops({var("i"), var("n")})), "UsrIntDiv");
-  EXPECT_EQ(get_usr_int_func(*node_env, nat_uminus, ops({var("i")})), "UsrIntChs");
-  EXPECT_EQ(get_usr_real_func(*node_env, nat_lt, ops({var("r"), var("q")})), "UsrRealLt");
-  EXPECT_EQ(get_usr_real_func(*node_env, nat_if, ops({var("a"), var("r"), var("q")})),
-            "UsrRealIf");
-  EXPECT_EQ(get_usr_bool_func(*node_env, nat_eq, ops({var("a"), var("b")})), "UsrBoolEq");
-  EXPECT_THROW(get_usr_real_func(*node_env, nat_div, ops({var("r"), var("q")})), Failed);
-  EXPECT_THROW(get_usr_int_func(*node_env, nat_lt, ops({var("r"), var("q")})), Failed);
-  EXPECT_THROW(get_usr_bool_func(*node_env, nat_lt, ops({var("a"), var("b")})), Failed);
-  EXPECT_THROW(get_usr_int_func(*node_env, nat_eq, ops({var("s"), var("s")})), Failed);
-  EXPECT_THROW(get_usr_int_func(*node_env, nat_pre, ops({var("i")})), Failed);
+  const user_modes integer{.integer = true}, real{.real = true}, boolean{.boolean = true};
+  EXPECT_EQ(replaced(integer, nat_slash, {var("i"), var("j")}), "UsrIntDiv");
+  EXPECT_EQ(replaced(integer, nat_div, {var("i"), var("n")}), "UsrIntDiv");
+  EXPECT_EQ(replaced(integer, nat_uminus, {var("i")}), "UsrIntChs");
+  EXPECT_EQ(replaced(real, nat_lt, {var("r"), var("q")}), "UsrRealLt");
+  EXPECT_EQ(replaced(real, nat_if, {var("a"), var("r"), var("q")}), "UsrRealIf");
+  EXPECT_EQ(replaced(boolean, nat_eq, {var("a"), var("b")}), "UsrBoolEq");
+  EXPECT_EQ(replaced(real, nat_div, {var("r"), var("q")}), "none");
+  EXPECT_EQ(replaced(integer, nat_lt, {var("r"), var("q")}), "none");
+  EXPECT_EQ(replaced(boolean, nat_lt, {var("a"), var("b")}), "none");
+  EXPECT_EQ(replaced(integer, nat_eq, {var("s"), var("s")}), "none");
+  EXPECT_EQ(replaced(integer, nat_pre, {var("i")}), "none");
 }
 
-TEST_F(UsrOps, ASwitchedOffModeAnswersWithoutTyping) {
-  usr_modes modes(false, false, false);
-  // The operand has no type; a mode that is off must not ask for it.
-  EXPECT_THROW(
-      get_usr_int_func(*node_env, nat_plus, seq({field(var("s"), "f"), lit("1")})),
-      Failed);
+TEST_F(UsrOps, ModesOffAnswerWithoutTyping) {
+  // The operand has no type; modes that are off must not ask for it.
+  EXPECT_EQ(replaced({}, nat_plus, {field(var("s"), "f"), lit("1")}), "none");
   EXPECT_EQ(text(node_of(nat_plus, {field(var("s"), "f"), lit("1")})), "(s[0] + 1)");
 }
 
 TEST_F(UsrOps, IntegerModeReplacesOperatorsLiteralsAndTypes) {
-  usr_modes modes(true, false, false);
+  modes = {.integer = true};
   EXPECT_EQ(text(node_of(nat_plus, {node_of(nat_pre, {var("i")}), lit("1")})),
             "UsrIntPlus (pre(i), UsrInt_1)");
   EXPECT_EQ(text(node_of(nat_if, {var("c"), lit("0"), var("n")})),
@@ -100,17 +89,17 @@ TEST_F(UsrOps, IntegerModeReplacesOperatorsLiteralsAndTypes) {
   EXPECT_EQ(text(node_of(nat_eq, {node_of(nat_uminus, {var("i")}), lit("3")})),
             "UsrIntEq (UsrIntChs (i), UsrInt_3)");
   EXPECT_EQ(print_into_string([&] {
-              dump_type_exp(*node_env, *make_array_type(int_type_exp(), lit("3")));
+              dump_type_exp(*node_env, *make_array_type(int_type_exp(), lit("3")), modes);
             }).text,
             "UsrInt^3");
   EXPECT_EQ(print_into_string([&] {
-              dump_const_def(*package_env, *pack.consts.find("k"));
+              dump_const_def(*package_env, *pack.consts.find("k"), modes);
             }).text,
             "const k : UsrInt;\n");
 }
 
 TEST_F(UsrOps, RealModeRewritesLiteralTexts) {
-  usr_modes modes(false, true, false);
+  modes = {.real = true};
   EXPECT_EQ(text(node_of(nat_slash, {var("r"), real_lit("1.5e-3")})),
             "UsrRealDiv (r, UsrReal_1_5em3)");
   EXPECT_EQ(text(node_of(nat_div, {var("i"), var("j")})), "(i div j)");
@@ -120,11 +109,11 @@ TEST_F(UsrOps, RealModeRewritesLiteralTexts) {
 }
 
 TEST_F(UsrOps, BooleanModeLeavesIntegersAlone) {
-  usr_modes modes(false, false, true);
+  modes = {.boolean = true};
   EXPECT_EQ(text(node_of(nat_plus, {var("i"), lit("1")})), "(i + 1)");
   EXPECT_EQ(text(node_of(nat_and, {var("a"), node_of(nat_not, {false_exp})})),
             "UsrBoolAnd (a, UsrBoolNot (UsrBoolfalse))");
-  EXPECT_EQ(print_into_string([&] { dump_pack(pack); }).text,
+  EXPECT_EQ(print_into_string([&] { dump_pack(pack, modes); }).text,
             "type I = int;\ntype T = struct {f: int};\nconst k : int;\n"
             "node N (\n   i : int;\n   j : int;\n   n : I;\n   r : real;\n   q : real;\n"
             "   a : UsrBool;\n   b : UsrBool;\n   c : UsrBool;\n   s : T\n) returns (\n"
@@ -132,7 +121,7 @@ TEST_F(UsrOps, BooleanModeLeavesIntegersAlone) {
 }
 
 TEST_F(UsrOps, CombinedModesTryIntegerThenRealThenBoolean) {
-  usr_modes modes(true, true, true);
+  modes = {.integer = true, .real = true, .boolean = true};
   EXPECT_EQ(text(node_of(nat_if, {var("c"), lit("1"), lit("2")})),
             "UsrIntIf (c, UsrInt_1, UsrInt_2)");
   EXPECT_EQ(text(node_of(nat_if, {var("c"), var("a"), var("b")})), "UsrBoolIf (c, a, b)");
@@ -143,7 +132,7 @@ TEST_F(UsrOps, CombinedModesTryIntegerThenRealThenBoolean) {
 }
 
 TEST_F(UsrOps, AnOperandTypingCannotTypeStopsThePrint) {
-  usr_modes modes(true, false, false);
+  modes = {.integer = true};
   print_outcome mixed = print(
       node_of(nat_times, {node_of(nat_plus, {var("i"), real_lit("1.0")}), lit("2")}));
   EXPECT_EQ(mixed.text, "");
@@ -153,7 +142,7 @@ TEST_F(UsrOps, AnOperandTypingCannotTypeStopsThePrint) {
 }
 
 TEST_F(UsrOps, ADeepTupleIsTypedOnceNotOnceForEveryLevelAroundIt) {
-  usr_modes modes(true, false, false);
+  modes = {.integer = true};
   constexpr int levels = 1000;
   auto nested = [](const val_exp* last) {
     for (int level = 0; level < levels; ++level)
