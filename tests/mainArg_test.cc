@@ -49,7 +49,7 @@ TEST(CommandLine, HarnessNameIsNoKeyword) {
   }
   for (const char* name : {"Node", "TEL", "nodes", "_of", "of_", "returns1", "o"}) {
     EXPECT_EQ(parse_arguments({"-k2quelm", name}), std::nullopt) << name;
-    EXPECT_EQ(main_arg::kind2quelm(), name);
+    EXPECT_EQ(settings.kind2quelm, name);
   }
 }
 
