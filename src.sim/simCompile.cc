@@ -11,6 +11,7 @@
 #include "simEngine.h"
 #include "stack_room.h"
 #include "xzo.h"
+#include "xzoDeps.h"
 #include "xzoProperty.h"
 
 namespace {
@@ -207,6 +208,7 @@ class compiler {
   static ident defining_left(const instance& in, const flow_entry& flow);
   [[noreturn]] void report_cycle(const instance& in, std::size_t at);
   void fill_instance(instance& in);
+  void compile_in_order(instance& in);
 
   const package& pack_;
   const reading_places* places_;
@@ -222,6 +224,8 @@ class compiler {
   std::unordered_set<std::string_view> constants_busy_;
   std::unordered_map<std::string_view, std::pair<const type_def*, std::int64_t>>
       enum_constants_;
+  // The dependency order of each node's equations, computed once a node.
+  std::unordered_map<const node_def*, equation_order> orders_;
   // The nodes whose instances are being compiled, one inside the other.
   std::unordered_set<std::string_view> active_nodes_;
   // The clock of each slot that is the clock of other flows.
@@ -684,6 +688,7 @@ compiled compiler::compile_node_call(const val_exp* e, const node_def& callee,
     fail(place_of(e), "too many arguments for " + quoted(callee.name->text()));
   active_nodes_.insert(callee.name->text());
   fill_instance(called);
+  compile_in_order(called);
   compiled result{{}, {}, called.base};
   for (const flow& output : callee.outputs) {
     const compiled& value =
@@ -691,8 +696,6 @@ compiled compiler::compile_node_call(const val_exp* e, const node_def& callee,
     result.slots.insert(result.slots.end(), value.slots.begin(), value.slots.end());
     result.shapes.push_back(called.flows[called.index.at(output.name->text())].type);
   }
-  for (std::size_t at = 0; at < called.flows.size(); ++at)
-    flow_value(called, at, nullptr);
   compile_delayed(called);
   active_nodes_.erase(callee.name->text());
   return result;
@@ -716,6 +719,26 @@ void compiler::fill_instance(instance& in) {
       std::vector<std::uint32_t>& defs = in.flows[found->second].defs;
       if (defs.empty() || defs.back() != position) defs.push_back(position);
     }
+}
+
+// Every equation of the instance in dependency order, so that what each one
+// reads is compiled before it, then every flow, those without equation
+// included. A cycle is reported with its flows in order.
+void compiler::compile_in_order(instance& in) {
+  auto [found, added] = orders_.try_emplace(in.node);
+  if (added) found->second = order_equations(*in.node);
+  const equation_order& order = found->second;
+  if (!order.cycle.empty()) {
+    std::string path;
+    for (ident name : order.cycle)
+      path += std::string(name->text()) + " (line " +
+              std::to_string(span_of_text(name).line) + ") -> ";
+    fail(span_of_text(order.cycle[0]),
+         "instantaneous cycle: " + path + std::string(order.cycle[0]->text()));
+  }
+  for (std::uint32_t position : order.equations)
+    if (!in.def_started[position]) compile_def(in, position);
+  for (std::size_t at = 0; at < in.flows.size(); ++at) flow_value(in, at, nullptr);
 }
 
 compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t context) {
@@ -1113,7 +1136,7 @@ sim_program compiler::compile(const node_def& node) {
     flow_entry& flow = top.flows[at];
     if (flow.defining == nullptr) flow.value.clock = declared_clock(top, top.flows[at]);
   }
-  for (std::size_t at = 0; at < top.flows.size(); ++at) flow_value(top, at, nullptr);
+  compile_in_order(top);
 
   for (const val_exp* assertion : node.asserts) {
     compiled value = compile_exp(assertion, &top, always);
