@@ -224,6 +224,8 @@ class compiler {
   std::unordered_set<std::string_view> constants_busy_;
   std::unordered_map<std::string_view, std::pair<const type_def*, std::int64_t>>
       enum_constants_;
+  // The flag that is true at the first step of a clock, by clock.
+  std::unordered_map<std::uint32_t, std::uint32_t> first_step_flags_;
   // The dependency order of each node's equations, computed once a node.
   std::unordered_map<const node_def*, equation_order> orders_;
   // The nodes whose instances are being compiled, one inside the other.
@@ -792,6 +794,8 @@ compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t con
     std::uint32_t on = resolved(clock_of(e->op(0), in, context), context);
     compiled result{{}, shapes_of(e->op(0), in), on};
     instance::delayed operand{e->op(0), context, on, {}};
+    // The memory changes at the end of the step: the value read here is
+    // copied where the step's readers, and the trace, find it.
     for (const shape* part : result.shapes)
       for (std::uint32_t scalar = 0; scalar < part->width; ++scalar) {
         std::uint32_t memory = new_slot(nil_value());
@@ -816,14 +820,19 @@ compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t con
       if (a.slots.size() != b.slots.size())
         fail(place_of(e), "operands of different types");
       std::uint32_t on = resolved(clock, context);
-      std::uint32_t first = new_slot(int_value(1));
+      // Every arrow on one clock shares the flag of that clock's first step.
+      auto [flag, added] = first_step_flags_.try_emplace(on, 0);
+      if (added) {
+        flag->second = new_slot(int_value(1));
+        program_.updates.push_back({on, flag->second, false_slot_});
+      }
+      std::uint32_t first = flag->second;
       compiled result{{}, a.shapes, on};
       for (std::size_t at = 0; at < a.slots.size(); ++at) {
         std::uint32_t slot = new_slot(nil_value());
         emit(sim_op::arrow, on, slot, a.slots[at], b.slots[at], first);
         result.slots.push_back(slot);
       }
-      program_.updates.push_back({on, first, false_slot_});
       return result;
     }
     case nat_when: {
