@@ -634,7 +634,8 @@ compiled compiler::compile_call(const val_exp* e, instance* in, std::uint32_t co
          "function " + quoted(name) +
              " has no body to compute: use --uninterpreted to give it values");
   std::uint32_t clock = resolved(arguments.clock, context);
-  sim_func_call call{std::string(name), arguments.slots, {}, {}};
+  sim_func_call call{
+      std::string(name), function_name_hash(name), arguments.slots, {}, {}};
   compiled result{{}, {}, clock};
   for (const typed_ident& output : function.outputs) {
     const shape* type = shape_of(*output.type, place_of(e));

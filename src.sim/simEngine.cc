@@ -62,20 +62,6 @@ void sim_machine::division_by_zero(const sim_instr& instr) const {
                   "division by zero at step " + std::to_string(step_ + 1)};
 }
 
-void sim_machine::call_func(const sim_func_call& call) {
-  std::vector<value> arguments;
-  arguments.reserve(call.arguments.size());
-  bool defined = true;
-  for (std::uint32_t slot : call.arguments) {
-    arguments.push_back(slots_[slot]);
-    defined = defined && present(slots_[slot]);
-  }
-  for (std::size_t at = 0; at < call.results.size(); ++at)
-    slots_[call.results[at]] =
-        defined ? uninterpreted_value(call.name, at, call.result_types[at], arguments)
-                : nil_value();
-}
-
 // One switch case an operation, each reading only its own operands.
 void sim_machine::run(const std::vector<bound_instr>& code) {
   value* s = slots_.data();
@@ -204,23 +190,25 @@ void sim_machine::step() {
   ++step_;
 }
 
-value uninterpreted_value(std::string_view function, std::size_t position,
-                          const scalar_type& type, const std::vector<value>& arguments) {
-  // FNV-1a over the name, the position and the arguments' bits, then mixed.
-  std::uint64_t hash = 14695981039346656037ull;
-  auto mix = [&hash](std::uint64_t word) {
-    for (int byte = 0; byte < 8; ++byte) {
-      hash ^= (word >> (8 * byte)) & 0xff;
-      hash *= 1099511628211ull;
-    }
-  };
-  for (char letter : function) mix(static_cast<unsigned char>(letter));
-  mix(position);
-  for (const value& argument : arguments) {
-    std::uint64_t word;
-    std::memcpy(&word, &argument, sizeof word);
-    mix(word);
+namespace {
+
+// FNV-1a over the bytes of each word, then mixed: the hash of a function's
+// name, its result's position and its arguments.
+constexpr std::uint64_t fnv_offset = 14695981039346656037ull;
+void mix(std::uint64_t& hash, std::uint64_t word) {
+  for (int byte = 0; byte < 8; ++byte) {
+    hash ^= (word >> (8 * byte)) & 0xff;
+    hash *= 1099511628211ull;
   }
+}
+std::uint64_t word_of(const value& v) {
+  std::uint64_t word;
+  std::memcpy(&word, &v, sizeof word);
+  return word;
+}
+
+// The value of the type that the hash gives, in the ranges of drawn inputs.
+value hashed_value(std::uint64_t hash, const scalar_type& type) {
   hash ^= hash >> 31;
   hash *= 0x9e3779b97f4a7c15ull;
   hash ^= hash >> 29;
@@ -238,4 +226,36 @@ value uninterpreted_value(std::string_view function, std::size_t position,
     }
   }
   return nil_value();
+}
+
+}  // namespace
+
+std::uint64_t function_name_hash(std::string_view function) {
+  std::uint64_t hash = fnv_offset;
+  for (char letter : function) mix(hash, static_cast<unsigned char>(letter));
+  return hash;
+}
+
+value uninterpreted_value(std::string_view function, std::size_t position,
+                          const scalar_type& type, const std::vector<value>& arguments) {
+  std::uint64_t hash = function_name_hash(function);
+  mix(hash, position);
+  for (const value& argument : arguments) mix(hash, word_of(argument));
+  return hashed_value(hash, type);
+}
+
+// The arguments are hashed where they stand, with the name's hash made once.
+void sim_machine::call_func(const sim_func_call& call) {
+  bool defined = true;
+  for (std::uint32_t slot : call.arguments) defined = defined && present(slots_[slot]);
+  for (std::size_t at = 0; at < call.results.size(); ++at) {
+    if (!defined) {
+      slots_[call.results[at]] = nil_value();
+      continue;
+    }
+    std::uint64_t hash = call.name_hash;
+    mix(hash, at);
+    for (std::uint32_t slot : call.arguments) mix(hash, word_of(slots_[slot]));
+    slots_[call.results[at]] = hashed_value(hash, call.result_types[at]);
+  }
 }

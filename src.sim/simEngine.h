@@ -51,6 +51,9 @@ class sim_machine {
   std::uint64_t step_ = 0;
 };
 
+/// The hash of a function's name that its calls start from.
+std::uint64_t function_name_hash(std::string_view function);
+
 /// The fixed value that a function without body gives for those arguments,
 /// as result `position` of type `type`: a hash of them, the same in every run.
 value uninterpreted_value(std::string_view function, std::size_t position,
