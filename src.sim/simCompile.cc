@@ -145,11 +145,13 @@ class compiler {
   std::uint32_t constant_slot(value v) { return new_slot(v); }
   void emit(sim_op op, std::uint32_t clock, std::uint32_t dst, std::uint32_t a = 0,
             std::uint32_t b = 0, std::uint32_t c = 0) {
-    std::vector<sim_instr>& target = in_constants_ ? program_.init : program_.code;
+    // An operator of constants only gives the same value at every step: it
+    // is computed once, before the first.
+    bool once = in_constants_ || clock == any_clock;
+    std::vector<sim_instr>& target = once ? program_.init : program_.code;
     if (target.size() >= max_slots)
       fail({}, "the program has too many node instances to simulate");
-    target.push_back(
-        {op, in_constants_ || clock == any_clock ? always : clock, dst, a, b, c});
+    target.push_back({op, once ? always : clock, dst, a, b, c});
   }
   std::uint32_t place_index(const val_exp* e) {
     program_.places.push_back(place_of(e));
