@@ -53,7 +53,9 @@ TEST(SimValue, InputTextsReadAsTheirTypeAndPrintBackShortest) {
   for (const parse_case& test : parse_cases) {
     std::optional<value> parsed = parse_value(*test.type, test.text);
     ASSERT_EQ(parsed.has_value(), test.shown.has_value()) << test.text;
-    if (parsed) EXPECT_EQ(shown_value(*test.type, *parsed), *test.shown) << test.text;
+    if (parsed) {
+      EXPECT_EQ(shown_value(*test.type, *parsed), *test.shown) << test.text;
+    }
   }
 }
 
