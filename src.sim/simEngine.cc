@@ -51,9 +51,21 @@ std::vector<sim_machine::bound_instr> sim_machine::bound(
   value* s = slots_.data();
   // Operands that are counts or table positions point at slot 0, unread.
   auto slot = [&](std::uint32_t at) { return at < slots_.size() ? s + at : s; };
-  for (const sim_instr& in : code)
-    result.push_back({in.op, in.clock == always ? nullptr : s + in.clock, s + in.dst,
-                      slot(in.a), slot(in.b), slot(in.c), &in});
+  std::size_t block = 0;  // the open block's header, or 0 for none
+  bool open = false;
+  for (const sim_instr& in : code) {
+    if (in.clock == always) {
+      open = false;
+    } else if (open && result[block].on == s + in.clock) {
+      ++result[block].count;
+    } else {
+      block = result.size();
+      open = true;
+      result.push_back({sim_op::clock_block, 1, s + in.clock, s, s, s, s, &in});
+    }
+    result.push_back(
+        {in.op, 0, nullptr, s + in.dst, slot(in.a), slot(in.b), slot(in.c), &in});
+  }
   return result;
 }
 
@@ -65,16 +77,11 @@ void sim_machine::division_by_zero(const sim_instr& instr) const {
 // One switch case an operation, each reading only its own operands.
 void sim_machine::run(const std::vector<bound_instr>& code) {
   value* s = slots_.data();
-  for (const bound_instr& bound : code) {
+  const bound_instr* next = code.data();
+  const bound_instr* end = next + code.size();
+  while (next != end) {
+    const bound_instr& bound = *next++;
     value& dst = *bound.dst;
-    if (bound.on != nullptr &&
-        (bound.on->state != value_state::present || bound.on->i == 0)) {
-      dst.state = value_state::absent;
-      if (bound.op == sim_op::call_func)
-        for (std::uint32_t result : program_.funcs[bound.source->a].results)
-          s[result].state = value_state::absent;
-      continue;
-    }
     const value& a = *bound.a;
     const value& b = *bound.b;
     switch (bound.op) {
@@ -107,6 +114,17 @@ void sim_machine::run(const std::vector<bound_instr>& code) {
         break;
       }
       case sim_op::call_func: call_func(program_.funcs[bound.source->a]); break;
+      case sim_op::clock_block:
+        // Where the clock is false, each result of the block is absent.
+        if (bound.on->state != value_state::present || bound.on->i == 0) {
+          for (std::uint32_t skipped = 0; skipped < bound.count; ++skipped, ++next) {
+            next->dst->state = value_state::absent;
+            if (next->op == sim_op::call_func)
+              for (std::uint32_t result : program_.funcs[next->source->a].results)
+                s[result].state = value_state::absent;
+          }
+        }
+        break;
       case sim_op::not_op: unary(dst, a, [&](value& r) { r.i = a.i == 0; }); break;
       case sim_op::neg_int:
         unary(dst, a, [&](value& r) { r.i = wrapped(0 - bits(a.i)); });

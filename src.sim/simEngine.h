@@ -30,9 +30,12 @@ class sim_machine {
 
  private:
   // An instruction with its slots' addresses, which the step loop reads
-  // without computing them; `on` is null for an instruction at every step.
+  // without computing them. The instructions on one clock that follow one
+  // another come after a `clock_block` whose `on` is the clock and `count`
+  // their number, so that the clock is tested once for all of them.
   struct bound_instr {
     sim_op op;
+    std::uint32_t count;
     const value* on;
     value* dst;
     value* a;
