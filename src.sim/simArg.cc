@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "errorPrint.h"
 #include "errors.h"
 #include "output.h"
 

@@ -11,6 +11,7 @@
 
 #include "checkDiag.h"
 #include "checkFile.h"
+#include "errorPrint.h"
 #include "errors.h"
 #include "output.h"
 #include "simArg.h"
