@@ -61,7 +61,7 @@ compare() {
   "$zosim" --compare "$result" --random "$seed" --steps "$steps" --uninterpreted \
     "$@" "$original" > /dev/null 2> "$work/compare.err" && return 0
   local command="zosim --compare RESULT --random $seed --steps $steps --uninterpreted $* $original"
-  if grep -q "^zosim: step [0-9]*: output '.*' differs: .* gives nil, " "$work/compare.err"; then
+  if grep -qF "' differs: $original gives nil, " "$work/compare.err"; then
     refinements=$((refinements + 1))
     note "$what refines nil: $command: $(reasons "$work/compare.err")"
   elif grep -q "^$result:[0-9]*:[0-9]*: error: .*\[[a-z]*\]$" "$work/compare.err"; then
