@@ -89,9 +89,9 @@ void check_node(std::string_view program, const char* path, const std::string& n
   if (replayed.status != 0 || replayed.out != trace)
     finding("replay of\n" + csv + "--- first trace:\n" + trace, program, replayed);
 
-  sim_fuzz::outcome same =
-      sim_fuzz::run({"--compare", path, "--random", "2", "--steps", "20",
-                     "--uninterpreted", "--node", node.c_str(), path});
+  sim_fuzz::outcome same = sim_fuzz::run({"--compare", path, "--random", "2", "--steps",
+                                          "20", "--uninterpreted", "--node", node.c_str(),
+                                          "--node2", node.c_str(), path});
   if (same.status != 0) finding("same", program, same);
 
   sim_fuzz::outcome checked =
