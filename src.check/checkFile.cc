@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "arena.h"
+#include "checkDeps.h"
 #include "checkDiag.h"
 #include "checkNode.h"
 #include "checkPackage.h"
@@ -67,10 +68,13 @@ std::optional<source_lines> read_input(const input_channel& input, package& pack
 }
 
 // Every check of a node, the warning of a -cleanall that changes it included.
+// What the first step leaves nil is only said of a node without error.
 void check_whole_node(check_scope& scope, const env& environment, const node_def& node,
                       bool unused_warnings) {
-  if (!check_node(scope, environment, node, unused_warnings))
-    warn_interface_change(scope, node);
+  std::size_t errors_before = scope.found.pending_errors();
+  bool keeps_inputs = check_node(scope, environment, node, unused_warnings);
+  check_dependencies(scope, node, scope.found.pending_errors() == errors_before);
+  if (!keeps_inputs) warn_interface_change(scope, node);
 }
 
 // The node read again from its text with the places of its body; null when
@@ -172,6 +176,7 @@ check_counts check_file(const input_channel& input, const std::string& shown_nam
   lines = read_input(input, pack, places, found);
   check_scope scope{pack, &places, found};
   std::unique_ptr<env> environment = check_package(scope);
+  report_recursion(scope);
   found.hold();
   for (ident called : places.calls()) scope.called.try_emplace(called->text(), true);
   for_each_node(pack, [&](const node_def& node) {

@@ -1,5 +1,7 @@
 #include "simCompile.h"
 
+#include <charconv>
+#include <cstdlib>
 #include <deque>
 #include <memory>
 #include <unordered_map>
@@ -9,6 +11,7 @@
 #include "simEngine.h"
 #include "stack_room.h"
 #include "xzo.h"
+#include "xzoDeps.h"
 #include "xzoProperty.h"
 
 namespace {
@@ -66,6 +69,8 @@ struct flow_entry {
 
 // One instance of a node: its flows and the clock it runs on.
 struct instance {
+  instance(const node_def* called, std::uint32_t clock, const instance* by)
+      : node(called), base(clock), caller(by) {}
   const node_def* node;
   std::uint32_t base;
   const instance* caller;
@@ -84,6 +89,10 @@ struct instance {
     std::vector<std::uint32_t> memories;
   };
   std::vector<delayed> delayed_operands;
+  // What `shapes_of` and `clock_of` found, so that nested `pre`s do not walk
+  // their operands again.
+  std::unordered_map<const val_exp*, std::vector<const shape*>> shapes_found;
+  std::unordered_map<const val_exp*, std::uint32_t> clocks_found;
 };
 
 ident base_name(const left& item) {
@@ -159,8 +168,12 @@ class compiler {
 
   // Expressions.
   compiled compile_exp(const val_exp* e, instance* in, std::uint32_t context);
+  std::int64_t integer_literal(const val_exp* e) const;
+  double real_literal(const val_exp* e) const;
   std::vector<const shape*> shapes_of(const val_exp* e, instance* in);
   std::uint32_t clock_of(const val_exp* e, instance* in, std::uint32_t context);
+  std::vector<const shape*> found_shapes(const val_exp* e, instance* in);
+  std::uint32_t found_clock(const val_exp* e, instance* in, std::uint32_t context);
   void compile_delayed(instance& in);
   compiled compile_name(const val_exp* e, instance* in, std::uint32_t context);
   compiled compile_constant(const const_def& declared, const val_exp* use);
@@ -192,8 +205,10 @@ class compiler {
   void compile_def(instance& in, std::uint32_t position);
   std::uint32_t declared_clock(instance& in, const flow_entry& flow);
   std::uint32_t clock_slot(ident name, instance& in, const text_span& where);
+  static ident defining_left(const instance& in, const flow_entry& flow);
   [[noreturn]] void report_cycle(const instance& in, std::size_t at);
   void fill_instance(instance& in);
+  void compile_in_order(instance& in);
 
   const package& pack_;
   const reading_places* places_;
@@ -209,6 +224,10 @@ class compiler {
   std::unordered_set<std::string_view> constants_busy_;
   std::unordered_map<std::string_view, std::pair<const type_def*, std::int64_t>>
       enum_constants_;
+  // The dependency order of each node's equations, computed once a node.
+  std::unordered_map<const node_def*, equation_order> orders_;
+  // The nodes whose instances are being compiled, one inside the other.
+  std::unordered_set<std::string_view> active_nodes_;
   // The clock of each slot that is the clock of other flows.
   std::unordered_map<std::uint32_t, std::uint32_t> parent_clock_;
 };
@@ -288,6 +307,15 @@ std::uint32_t compiler::declared_clock(instance& in, const flow_entry& flow) {
   return clock_slot(flow.clock_name, in, span_of_text(flow.clock_name));
 }
 
+// The flow's name where its first equation defines it, for the messages
+// that name the equation; its declaration when it has none.
+ident compiler::defining_left(const instance& in, const flow_entry& flow) {
+  if (flow.defs.empty()) return flow.name;
+  for (const left* item : in.node->defs[flow.defs[0]].lefts)
+    if (base_name(*item)->text() == flow.name->text()) return base_name(*item);
+  return flow.name;
+}
+
 void compiler::report_cycle(const instance& in, std::size_t at) {
   std::size_t from = in.busy.size();
   while (from > 0 && in.busy[from - 1].first != at) --from;
@@ -312,7 +340,7 @@ const compiled& compiler::flow_value(instance& in, std::size_t at, const val_exp
   stack_room::check();
   flow.state = flow_state::busy;
   std::size_t busy_before = in.busy.size();
-  in.busy.emplace_back(at, flow.name);
+  in.busy.emplace_back(at, defining_left(in, flow));
   if (flow.defining != nullptr) {
     std::uint32_t clock = declared_clock(in, in.flows[at]);
     compiled value = compile_exp(flow.defining, &in, clock);
@@ -354,7 +382,6 @@ void compiler::compile_def(instance& in, std::uint32_t position) {
   }
   std::uint32_t context = declared_clock(in, in.flows[lefts[0]]);
   compiled right = compile_exp(equation.exp, &in, context);
-  std::uint32_t clock = resolved(right.clock, context);
   std::size_t offset = 0;
   std::size_t component = 0;
   for (std::size_t item = 0; item < lefts.size(); ++item) {
@@ -387,8 +414,12 @@ void compiler::compile_def(instance& in, std::uint32_t position) {
     ++component;
     std::span<const std::uint32_t> given(right.slots.data() + offset, part->width);
     offset += part->width;
-    if (target.kind == left_id && clock == flow_clock) {
-      defined.value = {{given.begin(), given.end()}, {part}, clock};
+    // A right side on the flow's clock gives the flow its slots; a constant
+    // gives them only to a flow on the base clock, where it is always present.
+    bool same_clock =
+        right.clock == flow_clock || (right.clock == any_clock && flow_clock == always);
+    if (target.kind == left_id && same_clock) {
+      defined.value = {{given.begin(), given.end()}, {part}, flow_clock};
     } else {
       if (defined.value.slots.empty()) {
         for (std::uint32_t scalar = 0; scalar < defined.type->width; ++scalar)
@@ -628,15 +659,17 @@ compiled compiler::compile_call(const val_exp* e, instance* in, std::uint32_t co
 compiled compiler::compile_node_call(const val_exp* e, const node_def& callee,
                                      compiled arguments, instance* in,
                                      std::uint32_t context) {
-  std::string chain;
-  for (const instance* caller = in; caller != nullptr; caller = caller->caller) {
-    chain = std::string(caller->node->name->text()) + " -> " + chain;
-    if (caller->node->name->text() == callee.name->text())
-      fail(place_of(e), "node " + quoted(callee.name->text()) +
-                            " calls itself: " + chain + std::string(callee.name->text()));
+  if (active_nodes_.contains(callee.name->text())) {
+    std::string chain;
+    for (const instance* caller = in; caller != nullptr; caller = caller->caller) {
+      chain = std::string(caller->node->name->text()) + " -> " + chain;
+      if (caller->node->name->text() == callee.name->text()) break;
+    }
+    fail(place_of(e), "node " + quoted(callee.name->text()) + " calls itself: " + chain +
+                          std::string(callee.name->text()));
   }
   stack_room::check();
-  instance called{&callee, resolved(arguments.clock, context), in, {}, {}, {}, {}, {}};
+  instance called(&callee, resolved(arguments.clock, context), in);
   std::size_t offset = 0;
   for (const input_flow& input : callee.inputs) {
     add_flow(called, input.var.name, input.var.type, input.var.clock, true);
@@ -653,7 +686,9 @@ compiled compiler::compile_node_call(const val_exp* e, const node_def& callee,
   }
   if (offset != arguments.slots.size())
     fail(place_of(e), "too many arguments for " + quoted(callee.name->text()));
+  active_nodes_.insert(callee.name->text());
   fill_instance(called);
+  compile_in_order(called);
   compiled result{{}, {}, called.base};
   for (const flow& output : callee.outputs) {
     const compiled& value =
@@ -661,9 +696,8 @@ compiled compiler::compile_node_call(const val_exp* e, const node_def& callee,
     result.slots.insert(result.slots.end(), value.slots.begin(), value.slots.end());
     result.shapes.push_back(called.flows[called.index.at(output.name->text())].type);
   }
-  for (std::size_t at = 0; at < called.flows.size(); ++at)
-    flow_value(called, at, nullptr);
   compile_delayed(called);
+  active_nodes_.erase(callee.name->text());
   return result;
 }
 
@@ -687,19 +721,35 @@ void compiler::fill_instance(instance& in) {
     }
 }
 
+// Every equation of the instance in dependency order, so that what each one
+// reads is compiled before it, then every flow, those without equation
+// included. A cycle is reported with its flows in order.
+void compiler::compile_in_order(instance& in) {
+  auto [found, added] = orders_.try_emplace(in.node);
+  if (added) found->second = order_equations(*in.node);
+  const equation_order& order = found->second;
+  if (!order.cycle.empty()) {
+    std::string path;
+    for (ident name : order.cycle)
+      path += std::string(name->text()) + " (line " +
+              std::to_string(span_of_text(name).line) + ") -> ";
+    fail(span_of_text(order.cycle[0]),
+         "instantaneous cycle: " + path + std::string(order.cycle[0]->text()));
+  }
+  for (std::uint32_t position : order.equations)
+    if (!in.def_started[position]) compile_def(in, position);
+  for (std::size_t at = 0; at < in.flows.size(); ++at) flow_value(in, at, nullptr);
+}
+
 compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t context) {
   stack_room::check();
   switch (e->kind()) {
     case nat_true: return {{constant_slot(int_value(1))}, {&bool_shape}, any_clock};
     case nat_false: return {{constant_slot(int_value(0))}, {&bool_shape}, any_clock};
     case nat_iconst:
-      return {{constant_slot(int_value(int_of_zoint(e->name()->text())))},
-              {&int_shape},
-              any_clock};
+      return {{constant_slot(int_value(integer_literal(e)))}, {&int_shape}, any_clock};
     case nat_rconst:
-      return {{constant_slot(real_value(float_of_zoreal(e->name()->text())))},
-              {&real_shape},
-              any_clock};
+      return {{constant_slot(real_value(real_literal(e)))}, {&real_shape}, any_clock};
     case nat_ival:
       return {{constant_slot(int_value(e->ival()))}, {&int_shape}, any_clock};
     case nat_rval:
@@ -872,8 +922,42 @@ compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t con
   return result;
 }
 
+// A literal's value as the text reads, whatever its number of digits.
+std::int64_t compiler::integer_literal(const val_exp* e) const {
+  std::string_view text = e->name()->text();
+  std::int64_t n = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), n);
+  if (error == std::errc() && end == text.data() + text.size()) return n;
+  try {
+    return int_of_zoint(text);
+  } catch (const Global_error& failure) {
+    fail(place_of(e), failure.message);
+  }
+}
+
+double compiler::real_literal(const val_exp* e) const {
+  std::string_view text = e->name()->text();
+  double x = 0;
+  auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), x);
+  if (error == std::errc() && end == text.data() + text.size()) return x;
+  std::string copy(text);
+  char* stop = nullptr;
+  x = std::strtod(copy.c_str(), &stop);
+  if (stop == copy.c_str() + copy.size() && !copy.empty()) return x;
+  fail(place_of(e), "the real literal '" + copy + "' does not read as a number");
+}
+
 std::vector<const shape*> compiler::shapes_of(const val_exp* e, instance* in) {
   stack_room::check();
+  if (in != nullptr)
+    if (auto found = in->shapes_found.find(e); found != in->shapes_found.end())
+      return found->second;
+  std::vector<const shape*> shapes = found_shapes(e, in);
+  if (in != nullptr) in->shapes_found.emplace(e, shapes);
+  return shapes;
+}
+
+std::vector<const shape*> compiler::found_shapes(const val_exp* e, instance* in) {
   switch (e->kind()) {
     case nat_true:
     case nat_false:
@@ -952,9 +1036,18 @@ std::vector<const shape*> compiler::shapes_of(const val_exp* e, instance* in) {
 // declared clock, which its value is given on.
 std::uint32_t compiler::clock_of(const val_exp* e, instance* in, std::uint32_t context) {
   stack_room::check();
+  if (in == nullptr) return any_clock;
+  if (auto found = in->clocks_found.find(e); found != in->clocks_found.end())
+    return found->second;
+  std::uint32_t clock = found_clock(e, in, context);
+  in->clocks_found.emplace(e, clock);
+  return clock;
+}
+
+std::uint32_t compiler::found_clock(const val_exp* e, instance* in,
+                                    std::uint32_t context) {
   switch (e->kind()) {
     case nat_ident: {
-      if (in == nullptr) return any_clock;
       auto found = in->index.find(e->name()->text());
       if (found == in->index.end()) return any_clock;
       flow_entry& flow = in->flows[found->second];
@@ -1016,7 +1109,8 @@ sim_program compiler::compile(const node_def& node) {
   for (const auto& [name, text] : options_.constants)
     if (find(&package::consts, name) == nullptr)
       fail({}, "--const " + name + ": the program has no constant " + quoted(name));
-  instance top{&node, always, nullptr, {}, {}, {}, {}, {}};
+  instance top(&node, always, nullptr);
+  active_nodes_.insert(node.name->text());
   for (const input_flow& input : node.inputs) {
     add_flow(top, input.var.name, input.var.type, input.var.clock, true);
     flow_entry& flow = top.flows.back();
@@ -1042,7 +1136,7 @@ sim_program compiler::compile(const node_def& node) {
     flow_entry& flow = top.flows[at];
     if (flow.defining == nullptr) flow.value.clock = declared_clock(top, top.flows[at]);
   }
-  for (std::size_t at = 0; at < top.flows.size(); ++at) flow_value(top, at, nullptr);
+  compile_in_order(top);
 
   for (const val_exp* assertion : node.asserts) {
     compiled value = compile_exp(assertion, &top, always);

@@ -177,31 +177,25 @@ std::uint64_t random_inputs::draw() {
 void random_inputs::next(sim_machine& machine) {
   for (std::size_t at : order_) {
     const sim_column& input = program_.inputs[at];
-    if (!machine.active(input.clock)) {
-      machine.set(input.slot, absent_value());
-      continue;
-    }
-    std::uint64_t bits = draw();
-    switch (input.type.kind) {
-      case scalar_kind::boolean:
-        machine.set(input.slot, int_value(static_cast<std::int64_t>(bits >> 63)));
-        break;
-      case scalar_kind::integer:
-        machine.set(input.slot, int_value(static_cast<std::int64_t>(bits % 201) - 100));
-        break;
-      case scalar_kind::real:
-        machine.set(input.slot,
-                    real_value(static_cast<double>(
-                                   static_cast<std::int64_t>(bits % 20001) - 10000) /
-                               100));
-        break;
-      case scalar_kind::enumeration: {
-        std::size_t count = input.type.named->constants.size();
-        machine.set(input.slot,
-                    int_value(count == 0 ? 0 : static_cast<std::int64_t>(bits % count)));
-        break;
-      }
-      case scalar_kind::external: machine.set(input.slot, int_value(0)); break;
-    }
+    machine.set(input.slot,
+                machine.active(input.clock) ? draw_value(input.type) : absent_value());
   }
+}
+
+value random_inputs::draw_value(const scalar_type& type) {
+  std::uint64_t bits = draw();
+  switch (type.kind) {
+    case scalar_kind::boolean: return int_value(static_cast<std::int64_t>(bits >> 63));
+    case scalar_kind::integer:
+      return int_value(static_cast<std::int64_t>(bits % 201) - 100);
+    case scalar_kind::real:
+      return real_value(
+          static_cast<double>(static_cast<std::int64_t>(bits % 20001) - 10000) / 100);
+    case scalar_kind::enumeration: {
+      std::size_t count = type.named->constants.size();
+      return int_value(count == 0 ? 0 : static_cast<std::int64_t>(bits % count));
+    }
+    case scalar_kind::external: break;
+  }
+  return int_value(0);
 }

@@ -45,6 +45,8 @@ class random_inputs {
  public:
   random_inputs(std::uint64_t seed, const sim_program& program, bool uninterpreted);
   void next(sim_machine& machine);
+  /// A value of the type drawn by the same rules.
+  value draw_value(const scalar_type& type);
 
  private:
   std::uint64_t draw();

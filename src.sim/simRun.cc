@@ -76,7 +76,10 @@ bool checked(std::string_view text, const std::string& shown) {
   ::dup2(STDERR_FILENO, STDOUT_FILENO);
   check_counts counts;
   try {
-    counts = check_file({shown, fd}, shown, check_settings{});
+    // Unused flows change nothing of a run: those warnings are left out.
+    check_settings settings;
+    settings.unused_warnings = false;
+    counts = check_file({shown, fd}, shown, settings);
     if (counts.errors + counts.warnings > 0)
       output::write(count_line(counts.errors, counts.warnings) + "\n");
     output::flush();
@@ -232,18 +235,23 @@ int compare(const sim_settings& settings, const sim_program& first,
   // that name; each output of the first is compared with the second's.
   std::vector<std::pair<std::uint32_t, std::uint32_t>> given, compared;
   std::vector<const sim_column*> compared_columns;
+  // An input that the first node lacks, such as the one the writer gives a
+  // node without inputs, gets a value of its own: drawn with --random, else
+  // false, 0, 0.0 or the first constant.
+  std::vector<const sim_column*> own;
   for (const sim_column& input : second.inputs) {
     const sim_column* match = nullptr;
     for (const sim_column& candidate : first.inputs)
       if (candidate.name == input.name) match = &candidate;
     if (match == nullptr)
-      throw Sim_error{second.file,
-                      {},
-                      "input '" + input.name + "' of node '" + second.node_name +
-                          "' is not an input of node '" + first.node_name + "' of " +
-                          first.file};
-    given.emplace_back(match->slot, input.slot);
+      own.push_back(&input);
+    else
+      given.emplace_back(match->slot, input.slot);
   }
+  std::unique_ptr<random_inputs> own_draws;
+  if (settings.seed)
+    own_draws = std::make_unique<random_inputs>(*settings.seed ^ 0x5a5a5a5a5a5a5a5aull,
+                                                second, true);
   for (const sim_column& output : first.outputs) {
     const sim_column* match = nullptr;
     for (const sim_column& candidate : second.outputs)
@@ -258,18 +266,35 @@ int compare(const sim_settings& settings, const sim_program& first,
   }
   sim_machine one(first), two(second);
   input_source inputs(settings, first);
+  std::uint64_t refined_steps = 0;
+  auto refined_note = [&] {
+    if (refined_steps == 0) return;
+    output::flush();
+    print_system_error("zosim: note: at " + std::to_string(refined_steps) +
+                       (refined_steps == 1 ? " step" : " steps") + ", " + second.file +
+                       " gives a value where an output of " + first.file + " is nil");
+  };
   for (std::uint64_t count = 0; count < step_limit(settings); ++count) {
     std::uint64_t step = one.next_step();
     if (!inputs.next(one)) break;
     one.step();
+    bool refined_step = false;
     if (const sim_check* failed = false_check(first.asserts, one)) {
       output::flush();
       print_system_error(placed(first.file, failed->place) +
                          ": note: assertion false at step " + std::to_string(step) +
                          "; the comparison stops there");
+      refined_note();
       return 0;
     }
     for (const auto& [from, to] : given) two.set(to, one.get(from));
+    for (const sim_column* input : own) {
+      value drawn = !two.active(input->clock) ? absent_value()
+                    : own_draws               ? own_draws->draw_value(input->type)
+                    : input->type.kind == scalar_kind::real ? real_value(0)
+                                                            : int_value(0);
+      two.set(input->slot, drawn);
+    }
     two.step();
     if (const sim_check* failed = false_check(second.asserts, two))
       throw Sim_error{second.file, failed->place,
@@ -279,6 +304,12 @@ int compare(const sim_settings& settings, const sim_program& first,
       const value& a = one.get(compared[at].first);
       const value& b = two.get(compared[at].second);
       if (same_value(column.type, a, b, settings.tolerance)) continue;
+      // A value not yet defined in the first program may be defined in the
+      // second, which refines it; not the reverse.
+      if (a.state == value_state::nil && b.state == value_state::present) {
+        refined_step = true;
+        continue;
+      }
       throw Sim_error{"",
                       {},
                       "zosim: step " + std::to_string(step) + ": output '" + column.name +
@@ -286,7 +317,9 @@ int compare(const sim_settings& settings, const sim_program& first,
                           shown_value(column.type, a) + ", " + second.file + " gives " +
                           shown_value(column.type, b)};
     }
+    if (refined_step) ++refined_steps;
   }
+  refined_note();
   output::flush();
   return 0;
 }
@@ -299,7 +332,13 @@ int run(const sim_settings& settings) {
                                      main_program.shown, settings.options);
   if (settings.compare.empty()) return simulate(settings, program);
   loaded_program other = load(settings.compare, true);
-  const node_def& node2 = chosen_node(*other.pack, settings.node2, other.shown);
+  // Without --node2, the node named like the first when there is one.
+  std::string name2 = settings.node2;
+  if (name2.empty()) {
+    const oper* same = other.pack->opers.find(node.name->text());
+    if (same != nullptr && same->kind == node_oper) name2 = node.name->text();
+  }
+  const node_def& node2 = chosen_node(*other.pack, name2, other.shown);
   sim_options options2 = settings.options;
   // The constants given are those of the first program; the second takes
   // what it lacks from it.
