@@ -145,11 +145,13 @@ class compiler {
   std::uint32_t constant_slot(value v) { return new_slot(v); }
   void emit(sim_op op, std::uint32_t clock, std::uint32_t dst, std::uint32_t a = 0,
             std::uint32_t b = 0, std::uint32_t c = 0) {
-    std::vector<sim_instr>& target = in_constants_ ? program_.init : program_.code;
+    // An operator of constants only gives the same value at every step: it
+    // is computed once, before the first.
+    bool once = in_constants_ || clock == any_clock;
+    std::vector<sim_instr>& target = once ? program_.init : program_.code;
     if (target.size() >= max_slots)
       fail({}, "the program has too many node instances to simulate");
-    target.push_back(
-        {op, in_constants_ || clock == any_clock ? always : clock, dst, a, b, c});
+    target.push_back({op, once ? always : clock, dst, a, b, c});
   }
   std::uint32_t place_index(const val_exp* e) {
     program_.places.push_back(place_of(e));
@@ -224,6 +226,8 @@ class compiler {
   std::unordered_set<std::string_view> constants_busy_;
   std::unordered_map<std::string_view, std::pair<const type_def*, std::int64_t>>
       enum_constants_;
+  // The flag that is true at the first step of a clock, by clock.
+  std::unordered_map<std::uint32_t, std::uint32_t> first_step_flags_;
   // The dependency order of each node's equations, computed once a node.
   std::unordered_map<const node_def*, equation_order> orders_;
   // The nodes whose instances are being compiled, one inside the other.
@@ -632,7 +636,8 @@ compiled compiler::compile_call(const val_exp* e, instance* in, std::uint32_t co
          "function " + quoted(name) +
              " has no body to compute: use --uninterpreted to give it values");
   std::uint32_t clock = resolved(arguments.clock, context);
-  sim_func_call call{std::string(name), arguments.slots, {}, {}};
+  sim_func_call call{
+      std::string(name), function_name_hash(name), arguments.slots, {}, {}};
   compiled result{{}, {}, clock};
   for (const typed_ident& output : function.outputs) {
     const shape* type = shape_of(*output.type, place_of(e));
@@ -792,6 +797,8 @@ compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t con
     std::uint32_t on = resolved(clock_of(e->op(0), in, context), context);
     compiled result{{}, shapes_of(e->op(0), in), on};
     instance::delayed operand{e->op(0), context, on, {}};
+    // The memory changes at the end of the step: the value read here is
+    // copied where the step's readers, and the trace, find it.
     for (const shape* part : result.shapes)
       for (std::uint32_t scalar = 0; scalar < part->width; ++scalar) {
         std::uint32_t memory = new_slot(nil_value());
@@ -816,14 +823,19 @@ compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t con
       if (a.slots.size() != b.slots.size())
         fail(place_of(e), "operands of different types");
       std::uint32_t on = resolved(clock, context);
-      std::uint32_t first = new_slot(int_value(1));
+      // Every arrow on one clock shares the flag of that clock's first step.
+      auto [flag, added] = first_step_flags_.try_emplace(on, 0);
+      if (added) {
+        flag->second = new_slot(int_value(1));
+        program_.updates.push_back({on, flag->second, false_slot_});
+      }
+      std::uint32_t first = flag->second;
       compiled result{{}, a.shapes, on};
       for (std::size_t at = 0; at < a.slots.size(); ++at) {
         std::uint32_t slot = new_slot(nil_value());
         emit(sim_op::arrow, on, slot, a.slots[at], b.slots[at], first);
         result.slots.push_back(slot);
       }
-      program_.updates.push_back({on, first, false_slot_});
       return result;
     }
     case nat_when: {

@@ -29,14 +29,30 @@ class sim_machine {
   std::uint64_t next_step() const { return step_ + 1; }
 
  private:
-  void run(const std::vector<sim_instr>& code);
+  // An instruction with its slots' addresses, which the step loop reads
+  // without computing them; `on` is null for an instruction at every step.
+  struct bound_instr {
+    sim_op op;
+    const value* on;
+    value* dst;
+    value* a;
+    value* b;
+    value* c;
+    const sim_instr* source;
+  };
+  std::vector<bound_instr> bound(const std::vector<sim_instr>& code);
+  void run(const std::vector<bound_instr>& code);
   [[noreturn]] void division_by_zero(const sim_instr& instr) const;
   void call_func(const sim_func_call& call);
 
   const sim_program& program_;
   std::vector<value> slots_;
+  std::vector<bound_instr> code_;
   std::uint64_t step_ = 0;
 };
+
+/// The hash of a function's name that its calls start from.
+std::uint64_t function_name_hash(std::string_view function);
 
 /// The fixed value that a function without body gives for those arguments,
 /// as result `position` of type `type`: a hash of them, the same in every run.

@@ -82,6 +82,8 @@ struct sim_update {
 /// arguments.
 struct sim_func_call {
   std::string name;
+  /// `function_name_hash` of the name.
+  std::uint64_t name_hash;
   std::vector<std::uint32_t> arguments;
   std::vector<std::uint32_t> results;
   std::vector<scalar_type> result_types;
