@@ -2,10 +2,10 @@
 # The simulator's benchmark: builds the optimised zosim and its step loop
 # alone (bench/zosim_steps.cc) in build-bench, and measures, for the largest
 # node of a generated program (the last one, which calls the others, about
-# 23000 operator applications a step; its assertions are taken out, since
+# 21600 operator applications a step; its assertions are taken out, since
 # drawn inputs break one within a few hundred steps and end the run) and for
 # a small node
-# (examples/regulator.zo, 14):
+# (examples/regulator.zo, 11):
 #   - steps per second of the step loop alone and of zosim itself (random
 #     inputs drawn, every output printed as CSV to /dev/null), best of three;
 #   - instructions per operator application (callgrind, repeatable on a busy
