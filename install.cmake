@@ -11,7 +11,7 @@
 # last `cmake --install` put under its prefix, for `uninstall`.
 include(GNUInstallDirs)
 
-set(za2vu_programs za2vu zocheck)
+set(za2vu_programs za2vu zocheck zosim)
 set(za2vu_doc_dir ${CMAKE_INSTALL_DATADIR}/doc/za2vu)
 set(za2vu_completion_dir ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
 
@@ -88,9 +88,9 @@ add_custom_target(uninstall
 set(CPACK_PACKAGE_NAME za2vu)
 set(CPACK_PACKAGE_CONTACT "za2vu developers <developers@za2vu.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-  "list, parse, print, transform and check zo dataflow programs")
+  "list, parse, print, transform, check and run zo dataflow programs")
 set(CPACK_PACKAGE_DESCRIPTION
-  "za2vu reads one zo program and lists its tokens, parses it, prints it back\nin the zo layout, or simplifies, flattens, cleans it or builds a\nproperty-harness node, printing the result byte for byte.\n.\nzocheck reads zo programs with the same reader and reports every error\nat once, each with its place, as text or as JSON.\n.\nThe manual page zo(5) describes the format.")
+  "za2vu reads one zo program and lists its tokens, parses it, prints it back\nin the zo layout, or simplifies, flattens, cleans it or builds a\nproperty-harness node, printing the result byte for byte.\n.\nzocheck reads zo programs with the same reader and reports every error\nat once, each with its place, as text or as JSON.\n.\nzosim runs a node step by step on inputs from a CSV file or drawn at\nrandom, prints its flows as CSV or a Value Change Dump, checks its\nassertions and properties, and compares two programs on the same inputs.\n.\nThe manual page zo(5) describes the format.")
 set(CPACK_INSTALL_CMAKE_PROJECTS
   "${CMAKE_CURRENT_BINARY_DIR};za2vu;za2vu;/"
   "${CMAKE_CURRENT_BINARY_DIR};za2vu;debian;/")

@@ -3,6 +3,14 @@
 #include <cctype>
 #include <string_view>
 
+// The seed is mixed into the default state by a multiplication with an odd
+// constant, so that nearby seeds start far apart; the state of an xorshift
+// sequence must not be 0, which the mix never gives for the default state.
+random_choices::random_choices(std::uint64_t seed)
+    : state_(88172645463325252ULL ^ seed * 0x9E3779B97F4A7C15ULL) {
+  if (state_ == 0) state_ = 88172645463325252ULL;
+}
+
 unsigned random_choices::pick(unsigned bound) {
   state_ ^= state_ << 13;
   state_ ^= state_ >> 7;

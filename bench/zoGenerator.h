@@ -26,9 +26,13 @@ class choice_source {
   ~choice_source() = default;
 };
 
-/// Choices from a fixed xorshift sequence: the same program on every run.
+/// Choices from an xorshift sequence fixed by its seed: the same program on
+/// every run with the same seed.
 class random_choices final : public choice_source {
  public:
+  random_choices() = default;
+  /// The sequence of that seed; seed 0 is the sequence of the default one.
+  explicit random_choices(std::uint64_t seed);
   unsigned pick(unsigned bound) override;
 
  private:

@@ -14,7 +14,15 @@
 //   interface   -simp prints every line outside node bodies as printing does;
 //   resimp      -simp accepts its own output;
 //   harness     -k2quelm prints the harness node, then the package as printing
-//               does.
+//               does;
+//   meaning     zosim, run on 20 random steps with functions uninterpreted,
+//               finds every output of every node the same in the program and
+//               in each readable result: printing, -simp, -clean, -cleanall,
+//               -flat N for its node, and the harness for the node it is built
+//               on (zosim lets a result give a value where the program's is
+//               nil: it defines what was not yet defined); a node that zosim
+//               does not run on its own (a division by zero at random) is
+//               skipped.
 // A mode that rejects the program, or a broken property, aborts with the name
 // of what failed and both texts, which the fuzzer reports.
 #include <cstdint>
@@ -27,8 +35,9 @@
 #include <vector>
 
 #include "fuzzRun.h"
+#include "generatedProgram.h"
 #include "programText.h"
-#include "zoGenerator.h"
+#include "simFuzzRun.h"
 
 namespace {
 
@@ -107,6 +116,30 @@ void check_cleanall(std::string_view printed, std::string_view cleaned,
   }
 }
 
+// The files zosim reads: the program, and the result compared with it.
+sim_fuzz::memory_file* program_file = nullptr;
+sim_fuzz::memory_file* result_file = nullptr;
+
+// Whether zosim runs the node of the program held in `program_file` alone;
+// a false assertion stops a comparison with a note, and is no reason not to.
+bool runnable(const char* program, const std::string& node) {
+  sim_fuzz::outcome alone =
+      sim_fuzz::run({"--random", "1", "--steps", "20", "--uninterpreted", "--node",
+                     node.c_str(), program});
+  return alone.status == 0 || alone.err.find("assertion false") != std::string::npos;
+}
+
+void check_meaning(const std::string& what, std::string_view program, const char* path,
+                   std::string_view result, const std::string& node,
+                   const std::string& node2) {
+  if (!program_text::readable(result)) return;
+  sim_fuzz::outcome compared = sim_fuzz::run(
+      {"--compare", result_file->hold(result), "--random", "1", "--steps", "20",
+       "--uninterpreted", "--node", node.c_str(), "--node2", node2.c_str(), path});
+  if (compared.status == 0) return;
+  finding("meaning: " + what + " of node " + node + ": " + compared.err, program, result);
+}
+
 void check_program(const std::string& program,
                    const std::vector<std::string>& node_names) {
   output_of({"-tlex"}, program);
@@ -159,6 +192,19 @@ void check_program(const std::string& program,
     finding("harness", printed, with_harness);
 
   for (std::string_view output : in_user_modes) check_readable(output);
+
+  const char* path = program_file->hold(program);
+  for (std::size_t index = 0; index < node_names.size(); ++index) {
+    const std::string& name = node_names[index];
+    if (!runnable(path, name)) continue;
+    check_meaning("printing", program, path, printed, name, name);
+    check_meaning("-simp", program, path, simplified, name, name);
+    check_meaning("-clean", program, path, cleaned, name, name);
+    check_meaning("-cleanall", program, path, all_cleaned, name, name);
+    check_meaning("-flat " + name, program, path, flats[index], name, name);
+    // Every generated node has properties: the harness extends the first.
+    if (index == 0) check_meaning("-k2quelm", program, path, with_harness, name, harness);
+  }
 }
 
 }  // namespace
@@ -178,27 +224,16 @@ extern "C" const char* __asan_default_options() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   fuzz_run::start(true);
+  sim_fuzz::start();
+  program_file = new sim_fuzz::memory_file;
+  result_file = new sim_fuzz::memory_file;
   return 0;
 }
 
-// The first choice picks long or short names; then come the nodes, up to
-// four, another one as long as the choice says so.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  byte_choices choices({data, size});
-  generator_shape shape;
-  shape.short_names = choices.pick(2) == 1;
-  shape.constants = 8;
-  shape.functions = 3;
-  shape.least_equations = 1;
-  shape.more_equations = 7;
-  shape.deep_shapes = true;
-  zo_generator generator(choices, shape);
-  std::string program = generator.declarations();
-  std::vector<std::string> node_names;
-  for (int index = 0; index < 4 && (index == 0 || choices.pick(2) == 1); ++index) {
-    program += generator.node(index);
-    node_names.push_back((index % 2 == 0 ? "P" : "N") + std::to_string(index));
-  }
+  generated_program made = generated_program_of({data, size});
+  const std::string& program = made.text;
+  const std::vector<std::string>& node_names = made.node_names;
   auto check = [&] { check_program(program, node_names); };
   fuzz_run::on_work_thread(check);
   return 0;

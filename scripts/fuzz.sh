@@ -4,9 +4,12 @@
 # two processes with each target chosen (default bytes): "bytes" fuzzes the
 # text read, from a seed corpus made of the test inputs and the examples;
 # "programs" fuzzes the choices of the program generator, checking the output
-# properties on every program; "checker" fuzzes zocheck with the same seeds;
-# "both" runs bytes and programs one after the other, "all" the three.
-# Usage: fuzz.sh [SECONDS] [bytes|programs|checker|both|all]
+# properties on every program (and through zosim that every transformation
+# keeps its meaning); "checker" fuzzes zocheck with the same seeds;
+# "simulator" fuzzes zosim on the programs of the same choices, from the
+# corpus that "programs" built; "both" runs bytes and programs one after the
+# other, "all" the four.
+# Usage: fuzz.sh [SECONDS] [bytes|programs|checker|simulator|both|all]
 # Installs what it needs (clang 14, its fuzzing runtime, the symbolizer) the
 # way the build's set-up does. Prints the executions and the coverage reached
 # by each target; fails on any finding, whose input is left in build-fuzz.
@@ -14,10 +17,11 @@ set -euo pipefail
 seconds=${1:-60}
 targets=${2:-bytes}
 case $targets in
-  bytes|programs|checker) ;;
+  bytes|programs|checker|simulator) ;;
   both) targets="bytes programs" ;;
-  all) targets="bytes programs checker" ;;
-  *) echo "za2vu: unknown target $targets (bytes, programs, checker, both or all)" >&2; exit 2 ;;
+  all) targets="bytes programs checker simulator" ;;
+  *) echo "za2vu: unknown target $targets (bytes, programs, checker, simulator, both or all)" >&2
+    exit 2 ;;
 esac
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$root/build-fuzz
@@ -27,7 +31,7 @@ export ASAN_SYMBOLIZER_PATH=/usr/lib/llvm-14/bin/llvm-symbolizer
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZA2VU_FUZZ=ON > /dev/null
-ninja -C "$build" -j2 za2vu_fuzz za2vu_program_fuzz zocheck_fuzz
+ninja -C "$build" -j2 za2vu_fuzz za2vu_program_fuzz zocheck_fuzz zosim_fuzz
 
 # Seeds: every test input and example under each choice of options (first
 # byte) with the second variant of the option's value (second byte).
@@ -81,6 +85,10 @@ for target in $targets; do
       mkdir -p "$build/corpus-programs"
       fuzz programs ./fuzz/za2vu_program_fuzz -timeout=5 -max_len=512 \
         -rss_limit_mb=2048 "$build/corpus-programs" || status=$? ;;
+    simulator)
+      mkdir -p "$build/corpus-simulator" "$build/corpus-programs"
+      fuzz simulator ./fuzz/zosim_fuzz -timeout=5 -max_len=512 \
+        -rss_limit_mb=2048 "$build/corpus-simulator" "$build/corpus-programs" || status=$? ;;
   esac
 done
 exit "$status"

@@ -35,15 +35,17 @@ files_under() { (cd "$1" && find . -type f -o -type l | sed 's|^\./||' | sort); 
 prefix="$work/a prefix's \"name\""
 cmake --install "$build" --prefix "$prefix" > /dev/null
 installed=$(files_under "$prefix")
-expected=$'bin/za2vu\nbin/zocheck\nshare/bash-completion/completions/za2vu\nshare/bash-completion/completions/zocheck'
+expected=$'bin/za2vu\nbin/zocheck\nbin/zosim\nshare/bash-completion/completions/za2vu'
+expected+=$'\nshare/bash-completion/completions/zocheck\nshare/bash-completion/completions/zosim'
 expected+=$'\nshare/doc/za2vu/copyright\nshare/man/man1/za2vu.1.gz\nshare/man/man1/zocheck.1.gz'
-expected+=$'\nshare/man/man5/zo.5.gz'
+expected+=$'\nshare/man/man1/zosim.1.gz\nshare/man/man5/zo.5.gz'
 [ "$installed" = "$expected" ] || fail "installed files:"$'\n'"$installed"
 [ "$(sed "s|^$prefix/||" "$manifest" | sort)" = "$expected" ] ||
   fail "the manifest does not list the install: $(cat "$manifest")"
 [ "$("$prefix/bin/za2vu" -version)" = "1.0" ] || fail "the installed program does not run"
 [ "$("$prefix/bin/zocheck" --version)" = "zocheck 1.0" ] || fail "the installed checker does not run"
-for program in za2vu zocheck; do
+[ "$("$prefix/bin/zosim" --version)" = "zosim 1.0" ] || fail "the installed simulator does not run"
+for program in za2vu zocheck zosim; do
   gunzip -c "$prefix/share/man/man1/$program.1.gz" | cmp -s - "$source/doc/$program.1" ||
     fail "the installed manual page is not doc/$program.1"
   cmp -s "$prefix/share/bash-completion/completions/$program" "$source/completion/$program" ||
@@ -64,11 +66,14 @@ fi
   fail "building the package rewrote $manifest or $folders"
 deb=$(echo "$work"/deb/za2vu_*.deb)
 packaged=$(dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $NF }' | sort)
-expected_packaged=$'./usr/bin/za2vu\n./usr/bin/zocheck\n./usr/share/bash-completion/completions/za2vu'
+expected_packaged=$'./usr/bin/za2vu\n./usr/bin/zocheck\n./usr/bin/zosim'
+expected_packaged+=$'\n./usr/share/bash-completion/completions/za2vu'
 expected_packaged+=$'\n./usr/share/bash-completion/completions/zocheck'
+expected_packaged+=$'\n./usr/share/bash-completion/completions/zosim'
 expected_packaged+=$'\n./usr/share/doc/za2vu/changelog.Debian.gz\n./usr/share/doc/za2vu/copyright'
 expected_packaged+=$'\n./usr/share/lintian/overrides/za2vu\n./usr/share/man/man1/za2vu.1.gz'
-expected_packaged+=$'\n./usr/share/man/man1/zocheck.1.gz\n./usr/share/man/man5/zo.5.gz'
+expected_packaged+=$'\n./usr/share/man/man1/zocheck.1.gz\n./usr/share/man/man1/zosim.1.gz'
+expected_packaged+=$'\n./usr/share/man/man5/zo.5.gz'
 [ "$packaged" = "$expected_packaged" ] || fail "packaged files:"$'\n'"$packaged"
 depends=$(dpkg-deb -f "$deb" Depends)
 [[ $depends == *libc6* && $depends == *libstdc++6* ]] || fail "Depends: $depends"

@@ -61,4 +61,17 @@ TEST(ZoGenerator, ShortNamesReplaceAllButKeywordsNodeNamesAndNumbers) {
   EXPECT_EQ(program.find("speed"), std::string::npos);
 }
 
+TEST(ZoGenerator, SeedZeroIsTheDefaultSequenceAndOtherSeedsDiffer) {
+  auto program_of_seed = [](random_choices choices) {
+    zo_generator generator(choices, generator_shape{});
+    return generator.declarations() + generator.node(0) + generator.node(1);
+  };
+  std::string default_program = program_of_seed(random_choices{});
+  EXPECT_EQ(default_program, program_of_seed(random_choices{0}));
+  std::string first = program_of_seed(random_choices{1});
+  EXPECT_NE(first, default_program);
+  EXPECT_NE(first, program_of_seed(random_choices{2}));
+  EXPECT_EQ(first, program_of_seed(random_choices{1}));
+}
+
 }  // namespace
