@@ -15,6 +15,7 @@
 #include "simCompile.h"
 #include "simEngine.h"
 #include "simInputs.h"
+#include "xzo.h"
 #include "xzoPlaces.h"
 
 namespace {
