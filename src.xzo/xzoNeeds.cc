@@ -67,17 +67,10 @@ void need_marking::mark_properties(const node_def& node) {
 // Gathers the names that the property holds and that are not needed yet:
 // not those its calls, fields and structure values carry.
 void need_marking::collect_names(const val_exp* property) {
-  scan_.assign(1, property);
-  while (!scan_.empty()) {
-    const val_exp* e = scan_.back();
-    scan_.pop_back();
-    if (e->kind() != nat_ident) {
-      scan_.insert(scan_.end(), e->ops().begin(), e->ops().end());
-      continue;
-    }
-    std::string_view name = e->name()->text();
+  visit_names(property, [&](std::string_view name) {
     if (!is_used(name)) property_names_.try_emplace(name, true);
-  }
+    return true;
+  });
 }
 
 // Marks what every assertion naming a needed variable needs, until no further
@@ -90,22 +83,16 @@ void need_marking::fix_assert() {
 // The assertion is needed at once when it names a needed variable; else it
 // waits under each name it holds.
 void need_marking::put_assert_in_tab(std::uint32_t position) {
-  scan_.assign(1, asserts_[position]);
-  while (!scan_.empty()) {
-    const val_exp* e = scan_.back();
-    scan_.pop_back();
-    if (e->kind() != nat_ident) {
-      scan_.insert(scan_.end(), e->ops().begin(), e->ops().end());
-      continue;
-    }
-    var_state& state = *vars_.try_emplace(e->name()->text(), {}).first;
+  visit_names(asserts_[position], [&](std::string_view name) {
+    var_state& state = *vars_.try_emplace(name, {}).first;
     if (state.used) {
       treat_one_assert(position);
-      return;
+      return false;
     }
     waiters_.push_back({position, state.first_waiter});
     state.first_waiter = static_cast<std::int32_t>(waiters_.size() - 1);
-  }
+    return true;
+  });
 }
 
 void need_marking::treat_one_assert(std::uint32_t position) {

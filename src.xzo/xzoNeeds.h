@@ -55,6 +55,20 @@ class need_marking {
   void note_clock(const flow& declared);
   void set_used_var(std::string_view name);
   void mark_properties(const node_def& node);
+  // Calls `visit` on each name the expression holds, on a work list, until
+  // it gives false.
+  template <typename Visit>
+  void visit_names(const val_exp* root, Visit visit) {
+    scan_.assign(1, root);
+    while (!scan_.empty()) {
+      const val_exp* e = scan_.back();
+      scan_.pop_back();
+      if (e->kind() != nat_ident)
+        scan_.insert(scan_.end(), e->ops().begin(), e->ops().end());
+      else if (!visit(e->name()->text()))
+        return;
+    }
+  }
   void collect_names(const val_exp* property);
   void fix_assert();
   void put_assert_in_tab(std::uint32_t position);
