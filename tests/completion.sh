@@ -4,6 +4,8 @@
 # and checks the words it offers and that it prints nothing.
 # Usage: completion.sh ZA2VU COMPLETION_FILE EXAMPLES_DIR
 set -uo pipefail
+# shellcheck source=tests/completion_harness.sh
+source "$(dirname "$0")/completion_harness.sh"
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 completion=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 examples=$3
@@ -20,53 +22,7 @@ cd "$work/files"
 
 # shellcheck source=/dev/null
 source "$completion"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-registered=$(complete -p za2vu)
-[ "$registered" = "complete -F _za2vu za2vu" ] || fail "complete -p za2vu: $registered"
-function=${registered#complete -F }
-function=${function%% *}
-
-# offer EXPECTED CWORD TYPED WORD...: completing word CWORD of the command
-# line WORD..., of which TYPED stands before the cursor, offers exactly the
-# lines of EXPECTED, in any order, and prints nothing.
-offer() {
-  local expected=$1 typed=$3 output offered
-  COMP_CWORD=$2
-  shift 3
-  COMP_WORDS=("$@")
-  COMP_LINE="$*"
-  COMP_POINT=${#COMP_LINE}
-  output=$(PATH=$work/bin:$PATH "$function" za2vu "$typed" \
-    "${COMP_WORDS[COMP_CWORD - 1]}" 2>&1; printf '%s\n' "${COMPREPLY[@]}" | sort)
-  offered=$(printf '%s\n' "$expected" | sed '/^$/d' | sort)
-  if [ "$output" != "$offered" ]; then
-    fail "$(printf '[%s] ' "$@")at $COMP_CWORD after '$typed': offered (and printed)"
-    printf '%s\n' "$output" | sed 's/^/    /'
-    echo "  expected"
-    printf '%s\n' "$offered" | sed 's/^/    /'
-  fi
-}
-
-# check EXPECTED CWORD WORD...: completing word CWORD, the cursor at its end.
-check() {
-  local expected=$1 cword=$2
-  shift 2
-  offer "$expected" "$cword" "${@:cword+1:1}" "$@"
-}
-
-# check_before EXPECTED CWORD WORD...: completing with the cursor in the
-# blanks before word CWORD. bash then gives that word at COMP_CWORD, and an
-# empty word as the one being completed.
-check_before() {
-  local expected=$1 cword=$2
-  shift 2
-  offer "$expected" "$cword" '' "$@"
-}
+start_completion_tests za2vu
 
 help_options=$("$program" -help | sed -n 's/^  \(-[-a-z0-9]*\).*/\1/p')
 check "$help_options" 1 za2vu -
@@ -128,4 +84,4 @@ check "" 4 za2vu watchdog.zo -k2quelm = ''
 program_free=$(PATH=/nonexistent _za2vu_nodes za2vu watchdog.zo 2>&1)
 [ -z "$program_free" ] || fail "without za2vu on PATH: $program_free"
 
-[ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+end_completion_tests

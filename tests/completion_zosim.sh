@@ -4,6 +4,8 @@
 # and checks the words it offers and that it prints nothing.
 # Usage: completion_zosim.sh ZOSIM ZA2VU COMPLETION_FILE EXAMPLES_DIR
 set -uo pipefail
+# shellcheck source=tests/completion_harness.sh
+source "$(dirname "$0")/completion_harness.sh"
 zosim=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 za2vu=$(cd "$(dirname "$2")" && pwd)/$(basename "$2")
 completion=$(cd "$(dirname "$3")" && pwd)/$(basename "$3")
@@ -22,37 +24,7 @@ cd "$work/files"
 
 # shellcheck source=/dev/null
 source "$completion"
-failures=0
-fail() {
-  echo "FAIL: $*"
-  failures=$((failures + 1))
-}
-
-registered=$(complete -p zosim)
-[ "$registered" = "complete -F _zosim zosim" ] || fail "complete -p zosim: $registered"
-function=${registered#complete -F }
-function=${function%% *}
-
-# check EXPECTED CWORD WORD...: completing word CWORD of the command line
-# WORD... offers exactly the lines of EXPECTED, in any order, and prints
-# nothing. PATH holds zosim and za2vu.
-check() {
-  local expected=$1 output offered
-  COMP_CWORD=$2
-  shift 2
-  COMP_WORDS=("$@")
-  COMP_LINE="$*"
-  COMP_POINT=${#COMP_LINE}
-  output=$(PATH=$work/bin:$PATH "$function" zosim "${COMP_WORDS[COMP_CWORD]}" \
-    "${COMP_WORDS[COMP_CWORD - 1]}" 2>&1; printf '%s\n' "${COMPREPLY[@]}" | sort)
-  offered=$(printf '%s\n' "$expected" | sed '/^$/d' | sort)
-  if [ "$output" != "$offered" ]; then
-    fail "$(printf '[%s] ' "$@")at $COMP_CWORD: offered (and printed)"
-    printf '%s\n' "$output" | sed 's/^/    /'
-    echo "  expected"
-    printf '%s\n' "$offered" | sed 's/^/    /'
-  fi
-}
+start_completion_tests zosim
 
 # The options are exactly those of the help text.
 help_options=$("$zosim" --help | sed -n 's/^      \(--[a-z0-9]*\).*/\1/p')
@@ -106,4 +78,4 @@ check "" 3 zosim watchdog.zo --node2 ''
 program_free=$(PATH=$work/alone:/nonexistent _zosim_nodes watchdog.zo 2>&1)
 [ -z "$program_free" ] || fail "without za2vu on PATH: $program_free"
 
-[ "$failures" -eq 0 ] || { echo "$failures failures"; exit 1; }
+end_completion_tests
