@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds za2vu with clang's source-based coverage in build-coverage, runs the
-# whole test suite and, given FUZZ_SECONDS, both fuzzing targets that long
-# each (built with coverage in build-coverage-fuzz) over their corpora in
+# whole test suite and, given FUZZ_SECONDS, za2vu's two fuzzing targets that
+# long each (built with coverage in build-coverage-fuzz) over their corpora in
 # build-fuzz, then prints the line and branch coverage of every source file of
-# src, src.xzo and src.utils, and the total.
+# the five source folders (za2vu, zocheck, zosim and their libraries), and the
+# total.
 # Usage: coverage.sh [FUZZ_SECONDS]
 set -euo pipefail
 fuzz_seconds=${1:-0}
@@ -24,7 +25,7 @@ ninja -C "$build" > /dev/null
 (cd "$build" && ctest -j "$(nproc)" > "$build/ctest.log") ||
   { cat "$build/ctest.log" >&2; exit 1; }
 objects=("$build/za2vu" -object "$build/tests/za2vu_test")
-[ ! -x "$build/zocheck" ] || objects+=(-object "$build/zocheck")
+objects+=(-object "$build/zocheck" -object "$build/zosim")
 
 if [ "$fuzz_seconds" -gt 0 ]; then
   fuzz_build=$root/build-coverage-fuzz
@@ -45,7 +46,7 @@ fi
 # The report's columns: file, then count, missed and percentage of regions,
 # functions, lines and branches.
 "$tools/llvm-cov" report "${objects[@]}" -instr-profile="$build/coverage.profdata" \
-  "$root/src" "$root/src.xzo" "$root/src.utils" |
+  "$root/src" "$root/src.xzo" "$root/src.utils" "$root/src.check" "$root/src.sim" |
   sed "s|^$root/||" | awk 'NR > 2 && NF >= 13 && $1 !~ /^-/ {
          printf "%-28s lines %7s of %5d   branches %7s of %5d\n",
                 $1, $10, $8, $13, $11 }'
