@@ -401,8 +401,15 @@ void compiler::compile_def(instance& in, std::uint32_t position) {
       path.push_back(at);
     for (auto step = path.rbegin(); step != path.rend(); ++step) {
       const left& inner = **step;
-      if (inner.kind != left_field || part->info == nullptr)
-        fail(span_of_text(base_name(target)), "arrays are not simulated");
+      // No type is an array, so an element or a slice of a flow is an error
+      // of the program; a file of nodes only, run against another, reaches
+      // here unchecked.
+      if (inner.kind != left_field)
+        fail(span_of_text(base_name(target)), "an element of " +
+                                                  quoted(base_name(target)->text()) +
+                                                  ", which is not an array, is defined");
+      if (part->info == nullptr)
+        fail(span_of_text(inner.name), "no field " + quoted(inner.name->text()));
       std::size_t field = 0;
       while (field < part->fields.size() &&
              part->info->field_names[field]->text() != inner.name->text()) {
@@ -1186,7 +1193,13 @@ sim_program compiler::compile(const node_def& node) {
     }
   };
   std::size_t inputs = node.inputs.size(), outputs = inputs + node.outputs.size();
-  columns(program_.inputs, 0, inputs);
+  for (std::size_t at = 0; at < inputs; ++at) {
+    std::size_t first = program_.inputs.size();
+    columns(program_.inputs, at, at + 1);
+    if (node.inputs[at].kind == const_input)
+      for (std::size_t column = first; column < program_.inputs.size(); ++column)
+        program_.inputs[column].constant = true;
+  }
   columns(program_.outputs, inputs, outputs);
   columns(program_.locals, outputs, top.flows.size());
   return std::move(program_);

@@ -112,14 +112,22 @@ bool csv_inputs::next(sim_machine& machine) {
     if (fields[column] == "_") {
       if (input.clock == always) fail(where(column) + "'_' for an input without clock");
       machine.set(input.slot, absent_value());
+      if (first_row_line_ == 0) first_row_.push_back(absent_value());
       continue;
     }
     std::optional<value> parsed = parse_value(input.type, fields[column]);
     if (!parsed)
       fail(where(column) + "'" + fields[column] + "' is not a value of type " +
            type_name(input.type));
+    if (input.constant && first_row_line_ > 0 &&
+        !same_value(input.type, *parsed, first_row_[column], 0))
+      fail(where(column) + "the const input '" + input.name + "' changes from " +
+           shown_value(input.type, first_row_[column]) + " (line " +
+           std::to_string(first_row_line_) + ") to " + shown_value(input.type, *parsed));
     machine.set(input.slot, *parsed);
+    if (first_row_line_ == 0) first_row_.push_back(*parsed);
   }
+  if (first_row_line_ == 0) first_row_line_ = line_;
   // A clocked input is present exactly when its clock, another input, is true.
   for (std::size_t column = 0; column < fields.size(); ++column) {
     const sim_column& input = program_.inputs[columns_[column]];
@@ -175,11 +183,18 @@ std::uint64_t random_inputs::draw() {
 }
 
 void random_inputs::next(sim_machine& machine) {
+  if (first_step_) kept_.assign(program_.inputs.size(), absent_value());
   for (std::size_t at : order_) {
     const sim_column& input = program_.inputs[at];
-    machine.set(input.slot,
-                machine.active(input.clock) ? draw_value(input.type) : absent_value());
+    if (input.constant && !first_step_) {
+      machine.set(input.slot, kept_[at]);
+      continue;
+    }
+    value drawn = machine.active(input.clock) ? draw_value(input.type) : absent_value();
+    if (input.constant) kept_[at] = drawn;
+    machine.set(input.slot, drawn);
   }
+  first_step_ = false;
 }
 
 value random_inputs::draw_value(const scalar_type& type) {

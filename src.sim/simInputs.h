@@ -18,7 +18,8 @@ class csv_inputs {
   csv_inputs(int fd, std::string name, const sim_program& program);
 
   /// Gives the machine the inputs of the next row; false at the end of the
-  /// text. Fails with `Sim_error` naming the row and column of a wrong value.
+  /// text. Fails with `Sim_error` naming the row and column of a wrong value,
+  /// or of a const input whose value differs from the first row's.
   bool next(sim_machine& machine);
 
  private:
@@ -36,11 +37,15 @@ class csv_inputs {
   bool ended_ = false;
   std::uint64_t line_ = 0;
   std::vector<std::string> names_;
+  // The line of the first row, and the value it gives each CSV column;
+  // line 0 before it is read.
+  std::uint64_t first_row_line_ = 0;
+  std::vector<value> first_row_;
 };
 
 /// Inputs drawn from a seed: integers and reals from -100 to 100, Booleans at
 /// even odds, enumeration constants evenly, a clocked input present exactly
-/// when its clock is true.
+/// when its clock is true, a const input drawn at the first step and kept.
 class random_inputs {
  public:
   random_inputs(std::uint64_t seed, const sim_program& program, bool uninterpreted);
@@ -55,4 +60,7 @@ class random_inputs {
   const sim_program& program_;
   // The input columns in an order where an input's clock comes before it.
   std::vector<std::size_t> order_;
+  // The values of the const inputs, by input column, once drawn.
+  std::vector<value> kept_;
+  bool first_step_ = true;
 };

@@ -99,6 +99,9 @@ struct sim_column {
   std::uint32_t clock = always;
   /// For an input: computed from an assertion `x = e` instead of given.
   bool computed = false;
+  /// For an input declared `const`: the value of the first step is kept at
+  /// every step.
+  bool constant = false;
 };
 
 /// An assertion or a property: its Boolean slot and where it is written.

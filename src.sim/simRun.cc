@@ -265,6 +265,7 @@ int compare(const sim_settings& settings, const sim_program& first,
     compared.emplace_back(output.slot, match->slot);
     compared_columns.push_back(&output);
   }
+  std::vector<value> own_values(own.size(), absent_value());
   sim_machine one(first), two(second);
   input_source inputs(settings, first);
   std::uint64_t refined_steps = 0;
@@ -289,12 +290,15 @@ int compare(const sim_settings& settings, const sim_program& first,
       return 0;
     }
     for (const auto& [from, to] : given) two.set(to, one.get(from));
-    for (const sim_column* input : own) {
-      value drawn = !two.active(input->clock) ? absent_value()
-                    : own_draws               ? own_draws->draw_value(input->type)
-                    : input->type.kind == scalar_kind::real ? real_value(0)
-                                                            : int_value(0);
-      two.set(input->slot, drawn);
+    // A const input keeps the value it is given at the first step.
+    for (std::size_t at = 0; at < own.size(); ++at) {
+      const sim_column* input = own[at];
+      if (count == 0 || !input->constant)
+        own_values[at] = !two.active(input->clock) ? absent_value()
+                         : own_draws               ? own_draws->draw_value(input->type)
+                         : input->type.kind == scalar_kind::real ? real_value(0)
+                                                                 : int_value(0);
+      two.set(input->slot, own_values[at]);
     }
     two.step();
     if (const sim_check* failed = false_check(second.asserts, two))
