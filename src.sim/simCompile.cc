@@ -276,6 +276,8 @@ const shape* compiler::shape_of(const type_exp& type, const text_span& where) {
     case int_type: return &int_shape;
     case real_type: return &real_shape;
     case named_type: return shape_of_named(type.name->text(), where);
+    // The tree's model has array and tuple types, but no text the reader
+    // accepts gives one to a flow or a constant.
     case array_type:
     case tuple_type: break;
   }
@@ -792,6 +794,8 @@ compiled compiler::compile_exp(const val_exp* e, instance* in, std::uint32_t con
       }
       return result;
     }
+    // The tree's model has array expressions, but no text the reader accepts
+    // makes one.
     case nat_hat:
     case nat_array:
     case nat_array_elem: fail(place_of(e), "arrays are not simulated");
@@ -1044,6 +1048,7 @@ std::vector<const shape*> compiler::found_shapes(const val_exp* e, instance* in)
       return result;
     }
     case nat_if: return shapes_of(e->op(1), in);
+    // Array expressions: in the tree's model only, as above.
     case nat_hat:
     case nat_array:
     case nat_array_elem: fail(place_of(e), "arrays are not simulated");
