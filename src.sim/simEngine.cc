@@ -30,9 +30,9 @@ sim_machine::sim_machine(const sim_program& program)
     : program_(program), slots_(program.initial) {
   calls_.reserve(program.funcs.size());
   for (const sim_func_call& call : program.funcs) {
-    bound_call& bound = calls_.emplace_back(bound_call{&call, {}});
+    bound_call& seeded = calls_.emplace_back(bound_call{&call, {}});
     for (std::size_t at = 0; at < call.results.size(); ++at)
-      bound.seeds.push_back(function_result_hash(call.name_hash, at));
+      seeded.seeds.push_back(function_result_hash(call.name_hash, at));
   }
   code_ = bound(program.code, true);
   run(bound(program.init, false).data());
@@ -109,6 +109,21 @@ std::vector<sim_machine::bound_instr> sim_machine::bound(
   return result;
 }
 
+// The count of the listed operands that are true, nil if one is not present.
+void sim_machine::true_operands(const bound_instr& list, value& count) const {
+  bool defined = true;
+  std::int64_t found = 0;
+  const value* s = slots_.data();
+  const std::uint32_t* listed = program_.lists.data() + list.a.n;
+  for (std::uint32_t item = 0; item < list.b.n; ++item) {
+    const value& operand = s[listed[item]];
+    defined = defined && present(operand);
+    found += operand.i != 0 ? 1 : 0;
+  }
+  count.i = found;
+  count.state = defined ? value_state::present : value_state::nil;
+}
+
 void sim_machine::division_by_zero(std::uint32_t place) const {
   throw Sim_error{program_.file, program_.places[place],
                   "division by zero at step " + std::to_string(step_ + 1)};
@@ -127,8 +142,8 @@ void sim_machine::int_out_of_range(std::uint32_t place) const {
 #define SIM_NEXT() goto*(++ip)->handler
 #define SIM_UNARY(label, compute)          \
   label : {                                \
-    value& r = (*ip->dst.slot);            \
-    const value& a = (*ip->a.slot);        \
+    value& r = *ip->dst.slot;              \
+    const value& a = *ip->a.slot;          \
     if (a.state != value_state::present) { \
       r.state = value_state::nil;          \
     } else {                               \
@@ -139,9 +154,9 @@ void sim_machine::int_out_of_range(std::uint32_t place) const {
   }
 #define SIM_BINARY(label, compute)                                                \
   label : {                                                                       \
-    value& r = (*ip->dst.slot);                                                   \
-    const value& a = (*ip->a.slot);                                               \
-    const value& b = (*ip->b.slot);                                               \
+    value& r = *ip->dst.slot;                                                     \
+    const value& a = *ip->a.slot;                                                 \
+    const value& b = *ip->b.slot;                                                 \
     if ((static_cast<unsigned>(a.state) | static_cast<unsigned>(b.state)) != 0) { \
       r.state = value_state::nil;                                                 \
     } else {                                                                      \
@@ -166,48 +181,40 @@ const void* const* sim_machine::run(const bound_instr* ip) {
   goto * ip->handler;
 
 copy:
-  (*ip->dst.slot) = (*ip->a.slot);
+  *ip->dst.slot = *ip->a.slot;
   SIM_NEXT();
 arrow:
-  (*ip->dst.slot) = (*ip->c.slot).i != 0 ? (*ip->a.slot) : (*ip->b.slot);
+  *ip->dst.slot = ip->c.slot->i != 0 ? *ip->a.slot : *ip->b.slot;
   SIM_NEXT();
 current : {
-  value& memory = (*ip->b.slot);
-  const value& a = (*ip->a.slot);
+  value& memory = *ip->b.slot;
+  const value& a = *ip->a.slot;
   if (a.state != value_state::absent) memory = a;
-  (*ip->dst.slot) = memory;
+  *ip->dst.slot = memory;
   SIM_NEXT();
 }
 if_op : {
-  const value& a = (*ip->a.slot);
+  const value& a = *ip->a.slot;
   if (a.state != value_state::present)
-    (*ip->dst.slot).state = value_state::nil;
+    ip->dst.slot->state = value_state::nil;
   else
-    (*ip->dst.slot) = a.i != 0 ? (*ip->b.slot) : (*ip->c.slot);
+    *ip->dst.slot = a.i != 0 ? *ip->b.slot : *ip->c.slot;
   SIM_NEXT();
 }
 at_most_one:
-none_of : {
-  int count = 0;
-  bool defined = true;
-  const value* s = slots_.data();
-  const std::uint32_t* listed = program_.lists.data() + ip->a.n;
-  for (std::uint32_t item = 0; item < ip->b.n; ++item) {
-    const value& operand = s[listed[item]];
-    defined = defined && present(operand);
-    count += operand.i != 0 ? 1 : 0;
-  }
-  value& r = (*ip->dst.slot);
-  r.state = defined ? value_state::present : value_state::nil;
-  r.i = ip->handler == &&none_of ? count == 0 : count <= 1;
+  true_operands(*ip, *ip->dst.slot);
+  ip->dst.slot->i = ip->dst.slot->i <= 1;
   SIM_NEXT();
-}
+none_of:
+  true_operands(*ip, *ip->dst.slot);
+  ip->dst.slot->i = ip->dst.slot->i == 0;
+  SIM_NEXT();
 call_func:
   call_func(calls_[ip->a.n]);
   SIM_NEXT();
 clock_block : {
   // Where the clock is false, each result of the block is absent.
-  const value& on = (*ip->a.slot);
+  const value& on = *ip->a.slot;
   if (on.state != value_state::present || on.i == 0) {
     value* const* absent = absent_.data() + ip->c.n;
     for (std::uint32_t item = 0; item < ip->dst.n; ++item)
@@ -218,7 +225,7 @@ clock_block : {
 }
 update_block : {
   // Where the clock is false, the memories keep their values.
-  const value& on = (*ip->a.slot);
+  const value& on = *ip->a.slot;
   if (on.state != value_state::present || on.i == 0) ip += ip->b.n;
   SIM_NEXT();
 }

@@ -12,6 +12,9 @@ class sim_machine {
   /// A machine at its first step; runs the program's constant code, which
   /// fails as `step` does.
   explicit sim_machine(const sim_program& program);
+  // Its code holds the addresses of its own slots.
+  sim_machine(const sim_machine&) = delete;
+  sim_machine& operator=(const sim_machine&) = delete;
 
   /// Sets the value of a slot, an input's before a step.
   void set(std::uint32_t slot, const value& v) { slots_[slot] = v; }
@@ -54,6 +57,7 @@ class sim_machine {
   // Runs the code up to its `end`; given none, gives the handlers'
   // addresses, in the order of `sim_op`.
   const void* const* run(const bound_instr* code);
+  void true_operands(const bound_instr& list, value& count) const;
   [[noreturn]] void division_by_zero(std::uint32_t place) const;
   [[noreturn]] void int_out_of_range(std::uint32_t place) const;
   void call_func(const bound_call& call);
