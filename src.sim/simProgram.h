@@ -59,7 +59,12 @@ enum class sim_op : std::uint8_t {
   at_most_one,  // dst = at most one of the b slots listed from `lists[a]` true
   none_of,      // dst = none of them true
   call_func,    // a: the function call in `funcs`
-  clock_block,  // the machine's own: the instructions that follow run on one clock
+  // The machine's own, made when it loads a program: the instructions that
+  // follow run on one clock; the memory updates that follow run on one
+  // clock; the end of the code.
+  clock_block,
+  update_block,
+  end,
 };
 
 /// Computed only at the steps where the slot `clock` is present and true;

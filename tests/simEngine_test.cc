@@ -4,7 +4,10 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "simCompile.h"
 #include "simInputs.h"
@@ -158,6 +161,21 @@ const engine_case engine_cases[] = {
      "node n (c : bool; x : int) returns (h : int); var (s : int) when c;\n"
      "let s = (0 -> pre s + 1) when c; h = current ((0 -> x) when c); tel",
      "c,x\nfalse,5\ntrue,6\ntrue,7\n", "nil\n6\n7\n"},
+    {"flows on different clocks, computed one after another, are each absent or present "
+     "by their own clock",
+     "node n (c, d : bool; x : int) returns ((y : int) when c; (z : int) when d; w : "
+     "int);\n"
+     "let y = (x + 1) when c; z = (x * 2) when d; w = x; tel",
+     "c,d,x\nt,f,1\nf,t,2\nt,t,3\nf,f,4\n", "2,_,1\n_,4,2\n4,6,3\n_,_,4\n"},
+    {"a memory on a clock keeps its value at the steps where the clock is false",
+     "node n (c : bool; x : int) returns (h, k : int); var (s : int) when c;\n"
+     "let s = x when c; h = current (pre s); k = current (0 -> pre s); tel",
+     "c,x\nt,1\nf,2\nt,3\nt,4\nf,5\n", "nil,0\nnil,0\n1,1\n3,3\n3,3\n"},
+    {"a node instance on a false clock keeps its memories and first step",
+     "node count (x : int) returns (s : int); let s = x -> pre s + x; tel\n"
+     "node n (c : bool; a : int) returns (h : int);\n"
+     "let h = current count(a when c); tel",
+     "c,a\nf,5\nt,1\nf,7\nt,2\n", "nil\n1\n1\n3\n"},
 };
 
 TEST(SimEngine, ProgramsComputeTheExpectedOutputsStepByStep) {
@@ -225,6 +243,43 @@ TEST(SimEngine, ConstantsOnTheCommandLineAndUninterpretedFunctions) {
   EXPECT_EQ(first.i, again.i);
   EXPECT_GE(first.i, -100);
   EXPECT_LE(first.i, 100);
+}
+
+// The value of a function without body: FNV-1a over every byte of its
+// name, of the result's position and of each argument's bits, then mixed
+// and reduced to the range of drawn integers.
+std::int64_t byte_wise_hashed_int(std::string_view name, std::uint64_t position,
+                                  const std::vector<std::uint64_t>& arguments) {
+  std::uint64_t hash = 14695981039346656037ull;
+  auto mix = [&](std::uint64_t word, int bytes) {
+    for (int byte = 0; byte < bytes; ++byte) {
+      hash ^= (word >> (8 * byte)) & 0xff;
+      hash *= 1099511628211ull;
+    }
+  };
+  for (char letter : name) mix(static_cast<unsigned char>(letter), 8);
+  mix(position, 8);
+  for (std::uint64_t word : arguments) mix(word, 8);
+  hash ^= hash >> 31;
+  hash *= 0x9e3779b97f4a7c15ull;
+  hash ^= hash >> 29;
+  return static_cast<std::int64_t>(hash % 201) - 100;
+}
+
+TEST(SimEngine, UninterpretedValuesHashEveryByteOfTheArguments) {
+  const std::int64_t words[] = {0,     1,         255,        256,
+                                65535, 1 << 24,   0x7fffffff, -1,
+                                -100,  INT64_MIN, INT64_MAX,  0x0100000000000000};
+  for (std::int64_t first : words)
+    for (std::int64_t second : {std::int64_t{0}, std::int64_t{-7}, std::int64_t{4096}})
+      for (std::size_t position : {0, 1, 300})
+        EXPECT_EQ(uninterpreted_value("fn", position, {scalar_kind::integer},
+                                      {int_value(first), int_value(second)})
+                      .i,
+                  byte_wise_hashed_int("fn", position,
+                                       {static_cast<std::uint64_t>(first),
+                                        static_cast<std::uint64_t>(second)}))
+            << first << ", " << second << " at " << position;
 }
 
 TEST(SimEngine, NodeChosenByNameElseByMainAnnotationElseLast) {
