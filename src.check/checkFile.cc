@@ -11,7 +11,6 @@
 #include "checkNode.h"
 #include "checkPackage.h"
 #include "checkStop.h"
-#include "scratch_list.h"
 #include "xzoLexer.h"
 
 namespace {
@@ -122,7 +121,6 @@ void check_node_placed(check_scope& scope, const env& environment, const node_de
       checked_again = true;
     }
   }
-  forget_scratch_cells();
   run_arena().rewind(filled);
   if (checked_again || !stopped) return;
   scope.found.forget_since(before);

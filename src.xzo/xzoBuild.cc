@@ -9,10 +9,10 @@ namespace {
 
 // The operands of the node being made, gathered from their list into storage
 // reused from one node to the next, since the node copies them.
-std::span<const val_exp* const> operands_of(exp_list items) {
-  static std::vector<const val_exp*> operands;
+std::span<const val_exp* const> operands_of(build_scratch& scratch, exp_list items) {
+  std::vector<const val_exp*>& operands = scratch.operands;
   operands.clear();
-  consume(items, [](const val_exp* item) { operands.push_back(item); });
+  consume(scratch.cells, items, [&](const val_exp* item) { operands.push_back(item); });
   return operands;
 }
 
@@ -69,35 +69,34 @@ const val_exp* if_exp(const val_exp* condition, const val_exp* then_branch,
   return make_val_exp(nat_if, operands);
 }
 
-const val_exp* call_exp(ident name, exp_list arguments) {
-  return make_val_exp(named_nature(nat_call, name), operands_of(arguments));
+const val_exp* call_exp(build_scratch& scratch, ident name, exp_list arguments) {
+  return make_val_exp(named_nature(nat_call, name), operands_of(scratch, arguments));
 }
 
-const val_exp* diese_exp(exp_list items) {
-  return make_val_exp(nat_diese, operands_of(items));
+const val_exp* diese_exp(build_scratch& scratch, exp_list items) {
+  return make_val_exp(nat_diese, operands_of(scratch, items));
 }
 
-const val_exp* parenthesised_exp(exp_list items) {
-  if (!items.has_one_item()) return make_val_exp(nat_tuple, operands_of(items));
-  const val_exp* item = items.last->item;
-  consume(items, [](const val_exp*) {});
-  return item;
+const val_exp* parenthesised_exp(build_scratch& scratch, exp_list items) {
+  if (!items.has_one_item()) return make_val_exp(nat_tuple, operands_of(scratch, items));
+  return only_item(scratch.cells, items);
 }
 
 const val_exp* field_exp(const val_exp* structure, ident field) {
   return make_val_exp(named_nature(nat_field, field), {&structure, 1});
 }
 
-const val_exp* struct_exp(ident type_name, scratch_list<field_init> inits) {
+const val_exp* struct_exp(build_scratch& scratch, ident type_name,
+                          scratch_list<field_init> inits) {
   scratch_list<ident> names;
   exp_list values;
-  consume(inits, [&](const field_init& init) {
-    names = append(names, init.name);
-    values = append(values, init.value);
+  consume(scratch.cells, inits, [&](const field_init& init) {
+    names = append(scratch.cells, names, init.name);
+    values = append(scratch.cells, values, init.value);
   });
   const struct_cons* cons =
-      run_arena().make<struct_cons>(struct_cons{type_name, kept(names)});
-  return make_val_exp(struct_nature(cons), operands_of(values));
+      run_arena().make<struct_cons>(struct_cons{type_name, kept(scratch.cells, names)});
+  return make_val_exp(struct_nature(cons), operands_of(scratch, values));
 }
 
 const left* left_id_of(ident name) {
@@ -131,51 +130,59 @@ body_item equation_item(leaf_table& leaves, const left* only, const val_exp* exp
   return {body_item::equation, exp, left_list({&only, 1})};
 }
 
-body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp) {
-  static std::vector<const left*> items;
+body_item equation_item(build_scratch& scratch, scratch_list<const left*> lefts,
+                        const val_exp* exp) {
+  std::vector<const left*>& items = scratch.lefts;
   items.clear();
-  consume(lefts, [](const left* item) { items.push_back(item); });
+  consume(scratch.cells, lefts, [&](const left* item) { items.push_back(item); });
   return {body_item::equation, exp, left_list(items)};
 }
 
-node_body add_body_item(node_body body, const body_item& item) {
+void add_body_item(build_scratch& scratch, node_body& body, const body_item& item) {
   switch (item.kind) {
-    case body_item::assertion: body.asserts = append(body.asserts, item.exp); break;
-    case body_item::equation:
-      body.defs = append(body.defs, def{item.lefts, item.exp});
+    case body_item::assertion:
+      body.asserts = append(scratch.cells, body.asserts, item.exp);
       break;
-    case body_item::annotation: body.pragmas = append(body.pragmas, item.note); break;
+    case body_item::equation:
+      body.defs = append(scratch.cells, body.defs, def{item.lefts, item.exp});
+      break;
+    case body_item::annotation:
+      body.pragmas = append(scratch.cells, body.pragmas, item.note);
+      break;
   }
-  return body;
 }
 
-scratch_list<typed_ident> add_params(scratch_list<typed_ident> params,
+scratch_list<typed_ident> add_params(build_scratch& scratch,
+                                     scratch_list<typed_ident> params,
                                      typed_names group) {
-  consume(group.names, [&](ident name) {
-    params = append(params, add_type_to_var(group.type, name));
+  consume(scratch.cells, group.names, [&](ident name) {
+    params = append(scratch.cells, params, add_type_to_var(group.type, name));
   });
   return params;
 }
 
-scratch_list<flow> flows_of(typed_names group, ident clock) {
+scratch_list<flow> flows_of(build_scratch& scratch, typed_names group, ident clock) {
   scratch_list<flow> flows;
-  consume(group.names, [&](ident name) {
-    flows = append(flows, add_type_n_clock_to_var(group.type, clock, name));
+  consume(scratch.cells, group.names, [&](ident name) {
+    flows =
+        append(scratch.cells, flows, add_type_n_clock_to_var(group.type, clock, name));
   });
   return flows;
 }
 
-scratch_list<input_flow> var_inputs(scratch_list<flow> flows) {
+scratch_list<input_flow> var_inputs(build_scratch& scratch, scratch_list<flow> flows) {
   scratch_list<input_flow> inputs;
-  consume(flows, [&](const flow& var) { inputs = append(inputs, {var_input, var}); });
+  consume(scratch.cells, flows, [&](const flow& var) {
+    inputs = append(scratch.cells, inputs, {var_input, var});
+  });
   return inputs;
 }
 
-scratch_list<input_flow> const_inputs(typed_names group) {
+scratch_list<input_flow> const_inputs(build_scratch& scratch, typed_names group) {
   scratch_list<input_flow> inputs;
-  consume(group.names, [&](ident name) {
-    inputs =
-        append(inputs, {const_input, add_type_n_clock_to_var(group.type, nullptr, name)});
+  consume(scratch.cells, group.names, [&](ident name) {
+    inputs = append(scratch.cells, inputs,
+                    {const_input, add_type_n_clock_to_var(group.type, nullptr, name)});
   });
   return inputs;
 }
@@ -189,18 +196,20 @@ const const_def* defined_const_of(ident name, const type_exp* type,
   return run_arena().make<const_def>(const_def{defined_const, name, type, value});
 }
 
-const oper* func_oper_of(bool is_unsafe, ident name, scratch_list<typed_ident> inputs,
+const oper* func_oper_of(build_scratch& scratch, bool is_unsafe, ident name,
+                         scratch_list<typed_ident> inputs,
                          scratch_list<typed_ident> outputs) {
-  const func_def* func =
-      run_arena().make<func_def>(func_def{is_unsafe, name, kept(inputs), kept(outputs)});
+  const func_def* func = run_arena().make<func_def>(func_def{
+      is_unsafe, name, kept(scratch.cells, inputs), kept(scratch.cells, outputs)});
   return run_arena().make<oper>(oper{func_oper, func});
 }
 
-const oper* node_oper_of(ident name, scratch_list<input_flow> inputs,
-                         scratch_list<flow> outputs, scratch_list<flow> locals,
-                         node_body body) {
-  const node_def* node = run_arena().make<node_def>(
-      node_def{name, kept(inputs), kept(outputs), kept(locals), kept(body.asserts),
-               kept(body.defs), kept(body.pragmas)});
+const oper* node_oper_of(build_scratch& scratch, ident name,
+                         scratch_list<input_flow> inputs, scratch_list<flow> outputs,
+                         scratch_list<flow> locals, node_body body) {
+  scratch_cells& cells = scratch.cells;
+  const node_def* node = run_arena().make<node_def>(node_def{
+      name, kept(cells, inputs), kept(cells, outputs), kept(cells, locals),
+      kept(cells, body.asserts), kept(cells, body.defs), kept(cells, body.pragmas)});
   return run_arena().make<oper>(oper{node_oper, nullptr, node});
 }

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "flat_map.h"
 #include "lexeme.h"
@@ -12,6 +13,15 @@
 #include "xzoAst.h"
 
 using exp_list = scratch_list<const val_exp*>;
+
+/// The working storage of one reading's builders: the cells of its lists
+/// under construction, and the vectors through which a finished list passes
+/// into the node that copies it, reused from one node to the next.
+struct build_scratch {
+  scratch_cells cells;
+  std::vector<const val_exp*> operands;
+  std::vector<const left*> lefts;
+};
 
 // ---------------------------------------------------------------------------
 // Expressions
@@ -85,10 +95,10 @@ const val_exp* unary_exp(exp_kind kind, const val_exp* operand);
 const val_exp* binary_exp(exp_kind kind, const val_exp* left, const val_exp* right);
 const val_exp* if_exp(const val_exp* condition, const val_exp* then_branch,
                       const val_exp* else_branch);
-const val_exp* call_exp(ident name, exp_list arguments);
-const val_exp* diese_exp(exp_list items);
+const val_exp* call_exp(build_scratch& scratch, ident name, exp_list arguments);
+const val_exp* diese_exp(build_scratch& scratch, exp_list items);
 /// The item itself when there is one, else the tuple of the items.
-const val_exp* parenthesised_exp(exp_list items);
+const val_exp* parenthesised_exp(build_scratch& scratch, exp_list items);
 const val_exp* field_exp(const val_exp* structure, ident field);
 
 /// One field assignment of a structure value.
@@ -98,7 +108,8 @@ struct field_init {
 };
 
 /// The structure value of the field assignments, in written order.
-const val_exp* struct_exp(ident type_name, scratch_list<field_init> inits);
+const val_exp* struct_exp(build_scratch& scratch, ident type_name,
+                          scratch_list<field_init> inits);
 
 // ---------------------------------------------------------------------------
 // Equations
@@ -123,7 +134,8 @@ struct body_item {
 body_item equation_item(leaf_table& leaves, const left* only, const val_exp* exp);
 
 /// The equation of a tuple of lefts, which it keeps, and that right side.
-body_item equation_item(scratch_list<const left*> lefts, const val_exp* exp);
+body_item equation_item(build_scratch& scratch, scratch_list<const left*> lefts,
+                        const val_exp* exp);
 
 /// The three sequences of a node body, each in source order.
 struct node_body {
@@ -131,7 +143,7 @@ struct node_body {
   scratch_list<def> defs;
   scratch_list<pragma> pragmas;
 };
-node_body add_body_item(node_body body, const body_item& item);
+void add_body_item(build_scratch& scratch, node_body& body, const body_item& item);
 
 // ---------------------------------------------------------------------------
 // Declarations
@@ -143,19 +155,21 @@ struct typed_names {
 };
 
 /// The parameters followed by one per name of the group.
-scratch_list<typed_ident> add_params(scratch_list<typed_ident> params, typed_names group);
+scratch_list<typed_ident> add_params(build_scratch& scratch,
+                                     scratch_list<typed_ident> params, typed_names group);
 /// One flow per name of the group, on the clock (null for the base clock).
-scratch_list<flow> flows_of(typed_names group, ident clock);
-scratch_list<input_flow> var_inputs(scratch_list<flow> flows);
+scratch_list<flow> flows_of(build_scratch& scratch, typed_names group, ident clock);
+scratch_list<input_flow> var_inputs(build_scratch& scratch, scratch_list<flow> flows);
 /// One constant input per name of the group, without clock.
-scratch_list<input_flow> const_inputs(typed_names group);
+scratch_list<input_flow> const_inputs(build_scratch& scratch, typed_names group);
 
 /// A constant without value, or with one (`type` null when none is written).
 const const_def* extern_const_of(ident name, const type_exp* type);
 const const_def* defined_const_of(ident name, const type_exp* type, const val_exp* value);
 
-const oper* func_oper_of(bool is_unsafe, ident name, scratch_list<typed_ident> inputs,
+const oper* func_oper_of(build_scratch& scratch, bool is_unsafe, ident name,
+                         scratch_list<typed_ident> inputs,
                          scratch_list<typed_ident> outputs);
-const oper* node_oper_of(ident name, scratch_list<input_flow> inputs,
-                         scratch_list<flow> outputs, scratch_list<flow> locals,
-                         node_body body);
+const oper* node_oper_of(build_scratch& scratch, ident name,
+                         scratch_list<input_flow> inputs, scratch_list<flow> outputs,
+                         scratch_list<flow> locals, node_body body);

@@ -23,6 +23,7 @@ int yylex(parse_value* value, parse_context& context) {
   if (batch.next == batch.count) [[unlikely]] {
     if (!context.started) {
       context.started = true;
+      value->token = nullptr;
       return context.entry == entry_point::file ? YY_START_FILE : YY_START_EXP;
     }
     // The grammar reads TK_EOF itself, so that each entry point says where
@@ -31,6 +32,6 @@ int yylex(parse_value* value, parse_context& context) {
     lex_batch(context.buffer, batch);
     context.ended = batch.kinds[0] == TK_EOF;
   }
-  value->token = batch.positions[batch.next];
+  value->token = &batch.positions[batch.next];
   return first_token_code + batch.kinds[batch.next++];
 }

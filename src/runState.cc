@@ -3,7 +3,6 @@
 #include <optional>
 
 #include "arena.h"
-#include "scratch_list.h"
 #include "verbose.h"
 #include "xzo.h"
 #include "xzoDecls.h"
@@ -37,6 +36,5 @@ void reset_run_state() {
   reset_positions();
   run_package() = {};
   forget_texts_read();
-  forget_scratch_cells();
   run_arena().rewind(start_of_runs());
 }

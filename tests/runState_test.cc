@@ -11,7 +11,6 @@
 #include "arena.h"
 #include "driver.h"
 #include "mainArg.h"
-#include "scratch_list.h"
 #include "verbose.h"
 #include "xzoDecls.h"
 #include "zoGenerator.h"
@@ -50,16 +49,6 @@ TEST(ArenaRewind, GivesBackObjectsAndChunksTakenSinceTheMarkAndReusesTheChunks) 
   auto* replaced = static_cast<char*>(store.allocate(std::size_t{6} << 20));
   std::fill_n(replaced, std::size_t{6} << 20, 'x');
   EXPECT_EQ(store.reserved(), reserved + (std::size_t{6} << 20));
-}
-
-TEST(ScratchList, CellsKeptForReuseAreForgottenWithTheArena) {
-  scratch_list<int> list = append(scratch_list<int>{}, 1);
-  auto* recycled = list.last;
-  consume(list, [](int) {});
-  EXPECT_EQ(append(scratch_list<int>{}, 2).last, recycled);  // reused while valid
-  consume(scratch_list<int>{recycled}, [](int) {});
-  forget_scratch_cells();
-  EXPECT_NE(append(scratch_list<int>{}, 3).last, recycled);
 }
 
 TEST(ResetRunState, ForgetsVerbosityAndDeclarations) {

@@ -465,10 +465,10 @@ TEST(Parser, GivesEveryTokenItsLexeme) {
       {YY_TK_RCONST, "1.5", 2, 6, 8}};
   for (const auto& [code, text, line, cstart, cend] : expected) {
     EXPECT_EQ(yylex(&value, context), code);
-    EXPECT_EQ(value.token.str, text);
-    EXPECT_EQ(value.token.line, line);
-    EXPECT_EQ(value.token.cstart, cstart);
-    EXPECT_EQ(value.token.cend, cend);
+    EXPECT_EQ(value.token->str, text);
+    EXPECT_EQ(value.token->line, line);
+    EXPECT_EQ(value.token->cstart, cstart);
+    EXPECT_EQ(value.token->cend, cend);
   }
   EXPECT_EQ(yylex(&value, context), YY_TK_EOF);
   EXPECT_EQ(yylex(&value, context), YY_YYEOF);

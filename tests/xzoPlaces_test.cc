@@ -40,6 +40,41 @@ TEST(Places, SpanRunsFromFirstTokenToLastOverEveryShape) {
   EXPECT_EQ(shown(places.own_tokens(right->op(2))), "4:21-4:21");
 }
 
+// Tokens that stay on the parser's stack while many more are read keep their
+// own places: the "if" and the "(" of a call across long operands, and each
+// "-" of a nesting deeper than the lexer's batches.
+TEST(Places, TokensHeldOverLongOperandsKeepTheirPlaces) {
+  std::string condition = "a";
+  for (int count = 0; count < 150; ++count) condition += " + a";
+  std::string arguments = "a";
+  for (int count = 0; count < 150; ++count) arguments += ", a";
+  const int nesting = 700;
+  std::string nested;
+  for (int count = 0; count < nesting; ++count) nested += "-(";
+  nested += "a" + std::string(nesting, ')');
+  std::string third_line = "  b = if " + condition + " then f(" + arguments + ")";
+  std::string text = "node n (a : int) returns (b : int);\nlet\n" + third_line +
+                     "\n else " + nested + ";\ntel\n";
+  package pack;
+  reading_places places;
+  read_checked(text, pack, places);
+  const val_exp* right = first_right_side(pack);
+  EXPECT_EQ(shown(span_of(places, right)).substr(0, 6), "3:7-4:");
+  int call_start = static_cast<int>(third_line.find("f(")) + 1;
+  EXPECT_EQ(
+      shown(span_of(places, right->op(1))),
+      "3:" + std::to_string(call_start) + "-3:" + std::to_string(third_line.size()));
+  const val_exp* negation = right->op(2);
+  for (int level = 0; level < nesting; ++level) {
+    ASSERT_EQ(negation->kind(), nat_uminus);
+    int column = 7 + 2 * level;
+    ASSERT_EQ(shown(places.own_tokens(negation)),
+              "4:" + std::to_string(column) + "-4:" + std::to_string(column))
+        << level;
+    negation = negation->op(0);
+  }
+}
+
 TEST(Places, LeavesAreNotSharedSoEachOccurrenceKeepsItsPlace) {
   package pack;
   reading_places places;
@@ -139,6 +174,15 @@ TEST(Places, SyntaxErrorRecordsWhatTheParserCouldReadThere) {
        {TK_SEMICOL, TK_IDENT}},
       {"c = x; d = c;\n", TK_EOF, {TK_TEL}, {TK_EOF}, {TK_TEL}, {TK_SEMICOL}},
       {"c = x + and;\n", TK_AND, {TK_IDENT, TK_ICONST, TK_PRE}, {TK_SEMICOL}, {}, {}},
+      {"c = if x then (((((x + x + x + x + x + x + x + x + x + x + x + x + x + x + x + "
+       "x\n"
+       " + x + x + x + x + x + x + x + x + x + x + x + x + x + x + x + x + x + x\n"
+       " + x + x + x + x + x + x + x + x + x + x)))) else x;\n",
+       TK_ELSE,
+       {TK_CLOSE_PAR},
+       {TK_SEMICOL, TK_ELSE},
+       {TK_CLOSE_PAR},
+       {TK_SEMICOL}},
   };
   for (const stop& expected : table) {
     package pack;
