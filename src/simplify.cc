@@ -42,8 +42,9 @@ struct memo_tables {
 // The simplification of one node: its definitions and its memos.
 class simplifier {
  public:
-  simplifier(const node_def& node, memo_tables& memos)
-      : var2def_(make_def_table(node)),
+  simplifier(const node_def& node, memo_tables& memos, verbosity shown)
+      : shown_(shown),
+        var2def_(make_def_table(node)),
         var2simp_(memos.var2simp),
         exp2simp_(memos.exp2simp),
         leaf2simp_(memos.leaf2simp),
@@ -113,7 +114,7 @@ class simplifier {
       if (*known != nullptr) return *known;
       throw Global_error{"cyclic definition of variable " + std::string(var)};
     }
-    verbose::printf(2, "\rsimp var %4d", ++simplified_count_);
+    shown_.printf(2, "\rsimp var %4d", ++simplified_count_);
     const val_exp* simplified = simplify_exp(*definition);
     *var2simp_.find(definition) = simplified;
     return simplified;
@@ -213,6 +214,7 @@ class simplifier {
   // The number of an expression simplified without being numbered.
   static constexpr std::uint32_t no_id = ~std::uint32_t{0};
 
+  verbosity shown_;  // -vv counts the variables simplified
   def_table var2def_;
   bool facts_fixed_ = false;
   std::uint64_t known_kinds_ = 0;  // bit k: a simplified expression of kind class k
@@ -265,11 +267,12 @@ struct package_simplification {
 // the equations, in the run's arena: most right sides print as they were
 // read, and only the others are kept until the package is printed.
 std::span<const rewritten_def> simplify_defs(const node_def& node,
-                                             package_simplification& run) {
+                                             package_simplification& run,
+                                             verbosity shown) {
   std::vector<rewritten_def>& changes = run.changes;
   changes.clear();
   forget_unprintable_reals();
-  simplifier context(node, run.memos);
+  simplifier context(node, run.memos, shown);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
   context.facts_recorded();
   for (std::size_t i = 0; i < node.defs.size(); ++i) {
@@ -296,21 +299,21 @@ node_def rewritten(const node_def& node, std::span<const rewritten_def> changes,
 const node_def* simplify_node(const node_def& node) {
   package_simplification run;
   std::vector<def> defs;
-  node_def simplified = rewritten(node, simplify_defs(node, run), defs);
+  node_def simplified = rewritten(node, simplify_defs(node, run, {}), defs);
   simplified.defs = run_arena().copy(simplified.defs);
   return run_arena().make<node_def>(simplified);
 }
 
-void simplify_package(const package& pack, user_modes modes) {
+void simplify_package(const package& pack, user_modes modes, verbosity shown) {
   package_simplification run;
   flat_map<const node_def*, std::span<const rewritten_def>> changes;
   for (const auto& [name, op] : pack.opers)
     if (op->kind == node_oper)
-      changes.try_emplace(op->node, simplify_defs(*op->node, run));
+      changes.try_emplace(op->node, simplify_defs(*op->node, run, shown));
   std::vector<def> defs;  // the equations of the node being printed
-  node_def shown;
+  node_def printed;
   dump_pack(pack, modes, [&](const node_def& node) -> const node_def& {
-    shown = rewritten(node, *changes.find(&node), defs);
-    return shown;
+    printed = rewritten(node, *changes.find(&node), defs);
+    return printed;
   });
 }
