@@ -27,6 +27,8 @@ struct memo_tables {
   // By address of the name or literal simplified.
   flat_map<const val_exp*, const val_exp*> leaf2simp;
   structural_ids identity;
+  // The real values made that the writer cannot print.
+  std::vector<const val_exp*> unprintable;
   // Variables whose definition was simplified, numbered across every node
   // for the progress message.
   int simplified_count = 0;
@@ -36,6 +38,7 @@ struct memo_tables {
     exp2simp.clear();
     leaf2simp.clear();
     identity.clear();
+    unprintable.clear();
   }
 };
 
@@ -49,6 +52,7 @@ class simplifier {
         exp2simp_(memos.exp2simp),
         leaf2simp_(memos.leaf2simp),
         identity_(memos.identity),
+        unprintable_(memos.unprintable),
         simplified_count_(memos.simplified_count) {
     memos.clear();
   }
@@ -160,7 +164,10 @@ class simplifier {
       case nat_iconst:
         simplified = make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
         break;
-      case nat_rconst: simplified = real_value(float_of_zoreal(e->name()->text())); break;
+      case nat_rconst:
+        simplified = fold_context{identity_, unprintable_}.real_value(
+            float_of_zoreal(e->name()->text()));
+        break;
       default: simplified = simplify_ident(e);
     }
     leaf2simp_.try_emplace(e, simplified);
@@ -198,7 +205,7 @@ class simplifier {
       }
     }
     if (simp_rule rule = simp_table(e->kind()))
-      return rule(simplified.all(), fold_context{identity_, e});
+      return rule(simplified.all(), fold_context{identity_, unprintable_, e});
     return unchanged ? e : make_val_exp(e->nat(), simplified.all());
   }
 
@@ -223,6 +230,7 @@ class simplifier {
   std::vector<const val_exp*>& exp2simp_;
   flat_map<const val_exp*, const val_exp*>& leaf2simp_;
   structural_ids& identity_;
+  std::vector<const val_exp*>& unprintable_;
   int& simplified_count_;
 };
 
@@ -240,8 +248,8 @@ struct rewritten_def {
 // cannot print, so that -simp fails before printing anything. Only the values
 // the rules made unprintable are looked for, each shared tree walked once;
 // they lie in the right sides that changed.
-void check_printable(std::span<const rewritten_def> changes) {
-  std::span<const val_exp* const> suspects = unprintable_reals();
+void check_printable(std::span<const rewritten_def> changes,
+                     std::span<const val_exp* const> suspects) {
   if (suspects.empty()) return;
   std::unordered_set<const val_exp*> wanted(suspects.begin(), suspects.end());
   std::unordered_set<const val_exp*> seen;
@@ -271,7 +279,6 @@ std::span<const rewritten_def> simplify_defs(const node_def& node,
                                              verbosity shown) {
   std::vector<rewritten_def>& changes = run.changes;
   changes.clear();
-  forget_unprintable_reals();
   simplifier context(node, run.memos, shown);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
   context.facts_recorded();
@@ -279,7 +286,7 @@ std::span<const rewritten_def> simplify_defs(const node_def& node,
     const val_exp* simplified = context.simplify_right_side(node.defs[i]);
     if (simplified != node.defs[i].exp) changes.push_back({i, simplified});
   }
-  check_printable(changes);
+  check_printable(changes, run.memos.unprintable);
   return run_arena().copy(std::span<const rewritten_def>(changes));
 }
 
