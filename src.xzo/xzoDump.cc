@@ -143,6 +143,40 @@ void print_pragma(const dump_scope& scope, pragma text) {
   scope.out("\n");
 }
 
+// A function declaration; fails as `dump_type_exp`.
+void print_func_def(const env& environment, const func_def& func, user_modes modes) {
+  dump_scope scope({}, environment, modes);
+  scope.out(func.is_unsafe ? "unsafe function " : "function ");
+  scope.out(func.name->text());
+  scope.out(" (\n");
+  if (func.inputs.empty())
+    scope.out(no_inputs);
+  else
+    print_typed_ident_list(scope, func.inputs);
+  scope.out("\n) returns (\n");
+  print_typed_ident_list(scope, func.outputs);
+  scope.out("\n);\n");
+}
+
+// A type declaration; `Global_error` for an enumeration type.
+void print_type_def(const env& environment, const type_def& type, user_modes modes) {
+  dump_scope scope({}, environment, modes);
+  switch (type.kind) {
+    case extern_type: print_type_head(scope, type); break;
+    case aliased_type:
+      print_type_head(scope, type);
+      scope.out(" = ");
+      print_type_exp(scope, *type.definition);
+      break;
+    case enum_type: throw Global_error{"enumerate types not implemented"};
+    case struct_type:
+      print_type_head(scope, type);
+      print_struct_fields(scope, *type.info);
+      break;
+  }
+  scope.out(";\n");
+}
+
 }  // namespace
 
 void dump_type_exp(const env& environment, const type_exp& type, user_modes modes) {
@@ -159,12 +193,12 @@ void dump_pack(const package& pack, user_modes modes, const node_rendering& rend
         dump_const_def(*package_env, declared(pack.consts, item.name), modes);
         break;
       case type_item:
-        dump_type_def(*package_env, declared(pack.types, item.name), modes);
+        print_type_def(*package_env, declared(pack.types, item.name), modes);
         break;
       case oper_item: {
         const oper& op = declared(pack.opers, item.name);
         if (op.kind == func_oper) {
-          dump_func_def(*package_env, *op.func, modes);
+          print_func_def(*package_env, *op.func, modes);
         } else {
           const node_def& node = rendering ? rendering(*op.node) : *op.node;
           renew_node_env(node_env, *package_env, node);
@@ -200,20 +234,6 @@ void dump_node_def(const env& environment, const node_def& node, user_modes mode
   scope.out("tel\n");
 }
 
-void dump_func_def(const env& environment, const func_def& func, user_modes modes) {
-  dump_scope scope({}, environment, modes);
-  scope.out(func.is_unsafe ? "unsafe function " : "function ");
-  scope.out(func.name->text());
-  scope.out(" (\n");
-  if (func.inputs.empty())
-    scope.out(no_inputs);
-  else
-    print_typed_ident_list(scope, func.inputs);
-  scope.out("\n) returns (\n");
-  print_typed_ident_list(scope, func.outputs);
-  scope.out("\n);\n");
-}
-
 void dump_const_def(const env& environment, const const_def& constant, user_modes modes) {
   dump_scope scope({}, environment, modes);
   scope.out("const ");
@@ -224,24 +244,6 @@ void dump_const_def(const env& environment, const const_def& constant, user_mode
   } else {
     scope.out(" = ");
     print_val_exp(scope, constant.value);
-  }
-  scope.out(";\n");
-}
-
-void dump_type_def(const env& environment, const type_def& type, user_modes modes) {
-  dump_scope scope({}, environment, modes);
-  switch (type.kind) {
-    case extern_type: print_type_head(scope, type); break;
-    case aliased_type:
-      print_type_head(scope, type);
-      scope.out(" = ");
-      print_type_exp(scope, *type.definition);
-      break;
-    case enum_type: throw Global_error{"enumerate types not implemented"};
-    case struct_type:
-      print_type_head(scope, type);
-      print_struct_fields(scope, *type.info);
-      break;
   }
   scope.out(";\n");
 }

@@ -28,13 +28,9 @@ void dump_pack(const package& pack, user_modes modes,
 
 /// Prints a node declaration, its body included; fails as `dump_val_exp`.
 void dump_node_def(const env& environment, const node_def& node, user_modes modes = {});
-/// Prints a function declaration; fails as `dump_type_exp`.
-void dump_func_def(const env& environment, const func_def& func, user_modes modes = {});
 /// Prints a constant declaration; fails as `dump_type_exp` or `dump_val_exp`.
 void dump_const_def(const env& environment, const const_def& constant,
                     user_modes modes = {});
-/// Prints a type declaration; `Global_error` for an enumeration type.
-void dump_type_def(const env& environment, const type_def& type, user_modes modes = {});
 
 /// Prints a type expression; `Global_error` for an array size that is no
 /// integer literal and for an empty tuple type.

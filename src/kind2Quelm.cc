@@ -56,19 +56,8 @@ const node_def* harness_node(ident name, const node_def& found, const val_exp* p
                {}});
 }
 
-}  // namespace
-
-void doit(package& pack, const std::string& id, user_modes modes, reading_trace& trace) {
-  // Adding the harness grows the table being walked, so the walk ends at once.
-  for (const auto& [name, operation] : pack.opers) {
-    if (treat_oper(pack, id, name, *operation, trace)) {
-      dump_pack(pack, modes);
-      return;
-    }
-  }
-  throw Global_error{"#NO MAIN PRAGMA"};
-}
-
+// Adds the harness node `id` for the operator `name` when it is a node with
+// properties, and says whether it did; fails as `doit`.
 bool treat_oper(package& pack, const std::string& id, ident name, const oper& operation,
                 reading_trace& trace) {
   if (operation.kind != node_oper) return false;
@@ -84,6 +73,19 @@ bool treat_oper(package& pack, const std::string& id, ident name, const oper& op
     throw Global_error{"operator " + id + " already declared"};
   pack.items.insert(pack.items.begin(), {oper_item, harness_name});
   return true;
+}
+
+}  // namespace
+
+void doit(package& pack, const std::string& id, user_modes modes, reading_trace& trace) {
+  // Adding the harness grows the table being walked, so the walk ends at once.
+  for (const auto& [name, operation] : pack.opers) {
+    if (treat_oper(pack, id, name, *operation, trace)) {
+      dump_pack(pack, modes);
+      return;
+    }
+  }
+  throw Global_error{"#NO MAIN PRAGMA"};
 }
 
 std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas,

@@ -29,11 +29,6 @@ struct reading_trace {
 /// writer's failures, "flow declared twice: ID_ok" among them.
 void doit(package& pack, const std::string& id, user_modes modes, reading_trace& trace);
 
-/// Adds the harness node `id` for the operator `name` when it is a node with
-/// properties, and says whether it did; fails as `doit`.
-bool treat_oper(package& pack, const std::string& id, ident name, const oper& operation,
-                reading_trace& trace);
-
 /// The properties of the annotations, in their order: of every text that
 /// begins with "PROPERTY ", what lies before its first ";", read as an
 /// expression placed where it stands in the file. Fails with `Syntax_error`
