@@ -1,6 +1,6 @@
 // One run of a program over zo text and the memory it owns: the arena that
-// every tree of the run is made in, the package read, the position store, and
-// the texts read, which the positions point into. A program's driver makes one
+// every tree of the run is made in, the package read, and the texts read,
+// which the positions point into. A program's driver makes one
 // run per input; when the run goes, everything read and made in it goes, so
 // that the next run starts from nothing.
 #pragma once
@@ -27,7 +27,7 @@ class zo_run {
   arena& memory() { return memory_; }
   /// The package that the run's file is read into.
   package& pack() { return pack_; }
-  /// The store in which every text the run reads is registered.
+  /// Where the texts that the run reads with their positions are made.
   position_store& positions() { return positions_; }
   /// The last position that the run's readings made, `dummy` before any: a
   /// reading that stops before its first token reports its stop there.
