@@ -271,10 +271,6 @@ void read_node_again(const input_channel& channel, std::uint64_t offset,
   }
 }
 
-const val_exp* exp_of_channel(const input_channel& channel, zo_run& run) {
-  return read_expression({read_channel(channel, run)}, run.last_made());
-}
-
 const val_exp* exp_of_string(std::string_view text) {
   lexeme last_made = dummy;
   return read_expression({kept_copy(text)}, last_made);
@@ -320,8 +316,6 @@ void lexemize(const input_channel& channel, bool trace_lines) {
   channel_segments segments(channel, nullptr);
   list_tokens({.further = &segments, .trace_lines = trace_lines});
 }
-
-void lexemize_string(std::string_view text) { list_tokens({text}); }
 
 void lexemize_string(std::string_view text, text_origin origin, lexeme& last_made) {
   lexer_buffer buffer = placed_at(text, origin);

@@ -28,9 +28,6 @@ std::string_view read_channel(const input_channel& channel, zo_run& run);
 /// declaration, or as `read_channel`.
 void read(const input_channel& channel, zo_run& run, bool trace_lines = false);
 
-/// Reads one expression followed by the end of the channel; fails as `read`.
-const val_exp* exp_of_channel(const input_channel& channel, zo_run& run);
-
 /// Reads one expression followed by the end of the text; fails with
 /// `Syntax_error`. A copy of the text is made in the run's arena for the
 /// positions made from it.
@@ -76,9 +73,6 @@ const val_exp* exp_of_string(std::string_view text, text_origin origin,
 /// Prints the token listing of the channel on standard output; with
 /// `trace_lines`, shows each line reached on standard error.
 void lexemize(const input_channel& channel, bool trace_lines = false);
-
-/// Prints the token listing of the text on standard output.
-void lexemize_string(std::string_view text);
 
 /// Prints the token listing of the text, its tokens placed as they stand in
 /// the file; leaves in `last_made` the last position made, if any.
