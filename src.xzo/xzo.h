@@ -35,8 +35,8 @@ const val_exp* exp_of_string(std::string_view text);
 
 /// Reads the whole text as a zo file into `pack`, keeping places in `places`
 /// and recording repeated declarations there instead of failing on them.
-/// Fails with `Syntax_error` (at `last_made`) or `Lexical_error`; what was
-/// read before stays in `pack`.
+/// Fails with `Syntax_error`, placed at the token where reading stopped, or
+/// with `Lexical_error`; what was read before stays in `pack`.
 void read_checked(std::string_view text, package& pack, reading_places& places);
 
 /// The same for a channel read once from start to end, holding only a little

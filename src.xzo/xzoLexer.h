@@ -86,9 +86,9 @@ struct token_batch {
   static constexpr int capacity = 64;
   token_batch() {}  // the tokens are written before they are read
 
-  int count = 0;                   // the tokens in the batch
-  int next = 0;                    // the first not yet given to the parser
-  bool ahead = false;              // made ahead: `last_made` is the batch's last token
+  int count = 0;       // the tokens in the batch
+  int next = 0;        // the first not yet given to the parser
+  bool ahead = false;  // made ahead: the buffer's `last_made` is its last token
   lexer_buffer* source = nullptr;  // the buffer the batch was made from
   token_kind kinds[capacity];
   lexeme positions[capacity];
