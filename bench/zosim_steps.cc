@@ -30,6 +30,7 @@ std::uint64_t ran(const sim_program& program, const sim_machine& machine) {
 
 int measure(const char* file, const char* node_name, std::uint64_t steps,
             std::uint64_t seed) {
+  zo_run run;
   package pack;
   reading_places places;
   std::FILE* stream = std::fopen(file, "rb");

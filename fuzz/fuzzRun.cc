@@ -7,11 +7,12 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "driver.h"
-#include "runState.h"
+#include "xzoRun.h"
 
 namespace fuzz_run {
 
@@ -99,7 +100,6 @@ void start(bool keep_output) {
         pthread_create(&worker, &attributes, work, nullptr) == 0);
   pthread_attr_destroy(&attributes);
   check(pthread_detach(worker) == 0);
-  reset_run_state();
 }
 
 void on_work_thread(void (*given)(void*), void* context) {
@@ -117,29 +117,34 @@ void on_work_thread(void (*given)(void*), void* context) {
 
 namespace {
 
-// Runs the entry with those options after `reset`, the streams captured.
-outcome run_captured(std::span<const char* const> options, program_entry program,
-                     void (*reset)()) {
+// The run of the last input, kept for the modes run on what it read.
+std::optional<zo_run> last_run;
+
+// Runs the entry with those options in the last input's run, the streams
+// captured.
+outcome run_captured(std::span<const char* const> options, program_entry program) {
   arguments.assign({"za2vu"});
   arguments.insert(arguments.end(), options.begin(), options.end());
   arguments.push_back(nullptr);
 
-  reset();
   error_bytes.clear();
   FILE* process_stderr = stderr;
   stderr = error_file;
-  int given = program(static_cast<int>(arguments.size() - 1), arguments.data());
+  int given =
+      program(static_cast<int>(arguments.size() - 1), arguments.data(), *last_run);
   stderr = process_stderr;
   check(std::fflush(error_file) == 0);
+  std::size_t reserved = last_run->memory().reserved();
 
-  if (!keeping_output) return {given, {}, error_bytes};
+  if (!keeping_output) return {given, {}, error_bytes, reserved};
   off_t start = output_end;
   output_end = lseek(output_fd, 0, SEEK_CUR);
   // The outputs of one job must fit in the mapping.
   check(output_end >= start && static_cast<std::size_t>(output_end) <= output_room);
   return {given,
           {output_map + start, static_cast<std::size_t>(output_end - start)},
-          error_bytes};
+          error_bytes,
+          reserved};
 }
 
 }  // namespace
@@ -147,11 +152,15 @@ outcome run_captured(std::span<const char* const> options, program_entry program
 outcome run(std::span<const char* const> options, std::string_view input,
             program_entry program) {
   use_input(input);
-  return run_captured(options, program, reset_run_state);
+  // The run of the input before goes first, so that each run's arena is made
+  // and gone in turn.
+  last_run.reset();
+  last_run.emplace();
+  return run_captured(options, program);
 }
 
 outcome run_on_read(std::span<const char* const> options) {
-  return run_captured(options, run_on_package_read, reset_run_settings);
+  return run_captured(options, run_on_package_read);
 }
 
 }  // namespace fuzz_run

@@ -7,6 +7,7 @@
 // whole work of an input at once.
 #pragma once
 
+#include <cstddef>
 #include <span>
 #include <string_view>
 
@@ -14,13 +15,14 @@
 
 namespace fuzz_run {
 
-/// What one run gave: its exit status and what it wrote on each stream. The
-/// output stays valid until the next job is handed to the work thread, the
-/// standard error text until the next run.
+/// What one run gave: its exit status, what it wrote on each stream, and the
+/// bytes its arena held at its end. The output stays valid until the next job
+/// is handed to the work thread, the standard error text until the next run.
 struct outcome {
   int status;
   std::string_view out;
   std::string_view err;
+  std::size_t arena_reserved;
 };
 
 /// Makes the streams and the work thread; standard output is kept for the
@@ -37,18 +39,19 @@ void on_work_thread(Job& job) {
   on_work_thread([](void* context) { (*static_cast<Job*>(context))(); }, &job);
 }
 
-/// A program's entry on the calling thread: za2vu's `run_on_this_thread`, or
-/// zocheck's `run_check`.
-using program_entry = int (*)(int argc, const char* const* argv);
+/// A program's entry on the calling thread in a given run: za2vu's
+/// `run_on_this_thread`, zocheck's `run_check` or zosim's `run_sim`.
+using program_entry = int (*)(int argc, const char* const* argv, zo_run& run);
 
-/// On the work thread: runs the program with those options (without the program's name)
-/// on the text, after bringing the process back to its starting state.
+/// On the work thread: runs the program with those options (without the
+/// program's name) on the text, in a run of its own that lasts until the next
+/// call of `run`.
 outcome run(std::span<const char* const> options, std::string_view input,
             program_entry program = run_on_this_thread);
 
 /// On the work thread: runs za2vu with those options on the package that the
-/// last run read, after bringing back the settings only: the modes that follow
-/// one reading of a text share it (a run of -k2quelm adds its node to it).
+/// last run read: the modes that follow one reading of a text share it (a run
+/// of -k2quelm adds its node to it).
 outcome run_on_read(std::span<const char* const> options);
 
 }  // namespace fuzz_run

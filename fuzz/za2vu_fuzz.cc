@@ -13,7 +13,6 @@
 #include <string_view>
 #include <vector>
 
-#include "arena.h"
 #include "fuzzRun.h"
 
 namespace {
@@ -150,8 +149,8 @@ void run_once(const mode& chosen, const std::string* option_value,
   if (option_value != nullptr) options.push_back(option_value->c_str());
   fuzz_run::outcome result = fuzz_run::run(options, text);
   check_outcome(result.status, result.err, chosen.verbose);
-  if (run_arena().reserved() > arena_base + arena_per_byte * text.size())
-    finding("arena beyond its bound: " + std::to_string(run_arena().reserved()),
+  if (result.arena_reserved > arena_base + arena_per_byte * text.size())
+    finding("arena beyond its bound: " + std::to_string(result.arena_reserved),
             result.status, result.err);
 }
 

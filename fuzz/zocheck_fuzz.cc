@@ -12,7 +12,6 @@
 #include <string_view>
 #include <vector>
 
-#include "arena.h"
 #include "checkRun.h"
 #include "fuzzRun.h"
 
@@ -62,9 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   auto runs = [&] {
     fuzz_run::outcome result = fuzz_run::run(options, text, run_check);
     check_outcome(result, json);
-    if (run_arena().reserved() > arena_base + arena_per_byte * text.size())
-      finding("arena beyond its bound: " + std::to_string(run_arena().reserved()),
-              result);
+    if (result.arena_reserved > arena_base + arena_per_byte * text.size())
+      finding("arena beyond its bound: " + std::to_string(result.arena_reserved), result);
   };
   fuzz_run::on_work_thread(runs);
   return 0;

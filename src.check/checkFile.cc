@@ -17,13 +17,13 @@ namespace {
 
 // Reads what the input holds up to its first syntax or lexical error, which
 // ends the reading.
-template <typename Input>
-void read_into(const Input& input, package& pack, reading_places& places,
-               diagnostics& found, source_lines& lines) {
+template <typename... Input>
+void read_into(package& pack, reading_places& places, diagnostics& found,
+               source_lines& lines, Input&... input) {
   try {
-    read_checked(input, pack, places);
-  } catch (const Syntax_error&) {
-    report_syntax_stop(found, last_made(), places.expectations(), lines);
+    read_checked(input..., pack, places);
+  } catch (const Syntax_error& failure) {
+    report_syntax_stop(found, failure.position, places.expectations(), lines);
   } catch (const Lexical_error& failure) {
     found.error(
         {failure.line(), failure.column(), failure.line(), failure.column() + 1},
@@ -35,17 +35,18 @@ void read_into(const Input& input, package& pack, reading_places& places,
 // A regular file is read once, a little at a time, and its lines read again
 // for the diagnostics; another input is kept whole for them.
 std::optional<source_lines> read_input(const input_channel& input, package& pack,
-                                       reading_places& places, diagnostics& found) {
+                                       reading_places& places, diagnostics& found,
+                                       zo_run& run) {
   struct stat status;
   off_t start = ::lseek(input.fd, 0, SEEK_CUR);
   if (::fstat(input.fd, &status) == 0 && S_ISREG(status.st_mode) && start >= 0) {
     source_lines lines(input.fd, static_cast<std::uint64_t>(start));
-    read_into(input, pack, places, found, lines);
+    read_into(pack, places, found, lines, input, run);
     return lines;
   }
-  std::string_view text = read_channel(input);
+  std::string_view text = read_channel(input, run);
   source_lines lines(text);
-  read_into(text, pack, places, found, lines);
+  read_into(pack, places, found, lines, text);
   return lines;
 }
 
@@ -140,7 +141,7 @@ void for_each_node(const package& pack, Action action) {
 }  // namespace
 
 check_counts check_file(const input_channel& input, const std::string& shown_name,
-                        const check_settings& settings) {
+                        const check_settings& settings, zo_run& run) {
   check_counts counts;
   std::optional<source_lines> lines;
   diagnostics found([&](diagnostic& d) {
@@ -154,7 +155,7 @@ check_counts check_file(const input_channel& input, const std::string& shown_nam
   });
   package pack;
   reading_places places(reading_places::bodies::shared);
-  lines = read_input(input, pack, places, found);
+  lines = read_input(input, pack, places, found, run);
   check_scope scope{pack, &places, found, &*lines};
   std::unique_ptr<env> environment = check_package(scope);
   report_recursion(scope);

@@ -16,6 +16,6 @@ struct check_counts {
 
 /// Checks the input, shown as `shown_name` in diagnostics, and prints its
 /// diagnostics on standard output; fails only with the `System_error` of an
-/// input that cannot be read.
+/// input that cannot be read. The run keeps the texts read.
 check_counts check_file(const input_channel& input, const std::string& shown_name,
-                        const check_settings& settings);
+                        const check_settings& settings, zo_run& run);

@@ -36,7 +36,7 @@ void report_failure(const check_settings& settings, const std::string& file,
 // opened or read. A failure of the program is reported about the file and
 // ends the run.
 bool check_named(const std::string& name, const check_settings& settings,
-                 check_counts& total) {
+                 check_counts& total, zo_run& run) {
   bool standard = name == "-";
   std::string shown = standard ? "<stdin>" : name;
   int fd = standard ? 0 : ::open(name.c_str(), O_RDONLY);
@@ -52,7 +52,7 @@ bool check_named(const std::string& name, const check_settings& settings,
   } closed{fd};
   try {
     check_counts counts =
-        check_file({standard ? "standard input" : name, fd}, shown, settings);
+        check_file({standard ? "standard input" : name, fd}, shown, settings, run);
     total.errors += counts.errors;
     total.warnings += counts.warnings;
     return true;
@@ -72,6 +72,11 @@ bool check_named(const std::string& name, const check_settings& settings,
 }  // namespace
 
 int run_check(int argc, const char* const* argv) {
+  zo_run run;
+  return run_check(argc, argv, run);
+}
+
+int run_check(int argc, const char* const* argv, zo_run& run) {
   try {
     check_settings settings;
     if (std::optional<int> status = parse_check_arguments(argc, argv, settings)) {
@@ -81,7 +86,7 @@ int run_check(int argc, const char* const* argv) {
     check_counts total;
     bool all_read = true;
     for (const std::string& name : settings.files)
-      all_read = check_named(name, settings, total) && all_read;
+      all_read = check_named(name, settings, total, run) && all_read;
     if (!settings.json && total.errors + total.warnings > 0)
       output::write(count_line(total.errors, total.warnings) + "\n");
     output::flush();

@@ -32,13 +32,13 @@ struct loaded_program {
 /// The program has errors, reported already.
 struct Program_refused {};
 
-std::string_view read_all(const std::string& file) {
-  if (file == "-") return read_channel({"standard input", 0});
+std::string_view read_all(const std::string& file, zo_run& run) {
+  if (file == "-") return read_channel({"standard input", 0}, run);
   int fd = ::open(file.c_str(), O_RDONLY);
   if (fd < 0) throw Sim_error{"", {}, "zosim: " + file + ": " + std::strerror(errno)};
   std::string_view text;
   try {
-    text = read_channel({file, fd});
+    text = read_channel({file, fd}, run);
   } catch (...) {
     ::close(fd);
     throw;
@@ -60,7 +60,7 @@ bool nodes_only(const package& pack) {
 // Runs every check of the checker on the text, its diagnostics printed on
 // standard error as the checker prints them (standard output carries the
 // trace); false when it finds an error.
-bool checked(std::string_view text, const std::string& shown) {
+bool checked(std::string_view text, const std::string& shown, zo_run& run) {
   int fd = ::memfd_create("zosim", 0);
   if (fd < 0) throw Sim_error{"", {}, std::string("zosim: ") + std::strerror(errno)};
   for (std::size_t written = 0; written < text.size();) {
@@ -80,7 +80,7 @@ bool checked(std::string_view text, const std::string& shown) {
     // Unused flows change nothing of a run: those warnings are left out.
     check_settings settings;
     settings.unused_warnings = false;
-    counts = check_file({shown, fd}, shown, settings);
+    counts = check_file({shown, fd}, shown, settings, run);
     if (counts.errors + counts.warnings > 0)
       output::write(count_line(counts.errors, counts.warnings) + "\n");
     output::flush();
@@ -99,8 +99,8 @@ bool checked(std::string_view text, const std::string& shown) {
 
 // Reads the program and checks it; a program of nodes only, whose types,
 // constants and functions come from another, is not checked alone.
-loaded_program load(const std::string& file, bool may_borrow) {
-  std::string_view text = read_all(file);
+loaded_program load(const std::string& file, bool may_borrow, zo_run& run) {
+  std::string_view text = read_all(file, run);
   loaded_program loaded{file == "-" ? "<stdin>" : file, std::make_unique<package>(),
                         std::make_unique<reading_places>()};
   bool readable = true;
@@ -112,7 +112,7 @@ loaded_program load(const std::string& file, bool may_borrow) {
     readable = false;
   }
   if (!(readable && may_borrow && nodes_only(*loaded.pack)) &&
-      !checked(text, loaded.shown))
+      !checked(text, loaded.shown, run))
     throw Program_refused{};
   if (!readable) throw Program_refused{};
   return loaded;
@@ -329,14 +329,14 @@ int compare(const sim_settings& settings, const sim_program& first,
   return 0;
 }
 
-int run(const sim_settings& settings) {
-  loaded_program main_program = load(settings.file, false);
+int run_programs(const sim_settings& settings, zo_run& run) {
+  loaded_program main_program = load(settings.file, false, run);
   const node_def& node =
       chosen_node(*main_program.pack, settings.node, main_program.shown);
   sim_program program = compile_node(*main_program.pack, main_program.places.get(), node,
                                      main_program.shown, settings.options);
   if (settings.compare.empty()) return simulate(settings, program);
-  loaded_program other = load(settings.compare, true);
+  loaded_program other = load(settings.compare, true, run);
   // Without --node2, the node named like the first when there is one.
   std::string name2 = settings.node2;
   if (name2.empty()) {
@@ -358,13 +358,18 @@ int run(const sim_settings& settings) {
 }  // namespace
 
 int run_sim(int argc, const char* const* argv) {
+  zo_run run;
+  return run_sim(argc, argv, run);
+}
+
+int run_sim(int argc, const char* const* argv, zo_run& run) {
   try {
     sim_settings settings;
     if (std::optional<int> status = parse_sim_arguments(argc, argv, settings)) {
       output::flush();
       return *status;
     }
-    return run(settings);
+    return run_programs(settings, run);
   } catch (const Program_refused&) {
     output::flush();
     return 1;

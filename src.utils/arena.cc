@@ -63,4 +63,4 @@ void arena::rewind(const mark& to) {
   packed_ = {to.packed_next, to.packed_limit};
 }
 
-constinit arena the_run_arena;
+constinit arena* current_arena = nullptr;

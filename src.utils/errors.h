@@ -27,8 +27,11 @@ struct Internal_error {
 /// No result here: a signal raised and caught inside one module.
 struct Failed {};
 
-/// The parser found no action for the current token; reported at `last_made`.
-struct Syntax_error {};
+/// The parser found no action for the token at `position`, the last position
+/// the lexer made.
+struct Syntax_error {
+  lexeme position;
+};
 
 /// The system refused an input or output operation; the message is its text.
 struct System_error {

@@ -21,7 +21,7 @@ const text_object* store_add(position_store& store, const lexeme& position) {
   return make_text(store.texts(), position.str, position.line, position.cstart);
 }
 
-lexeme store_get(const position_store&, const text_object* text) {
+lexeme position_of(const text_object* text) {
   if (!text->has_position()) return dummy;
   int length = static_cast<int>(text->length_);
   return {text->text(), text->line_, text->cstart_, text->cstart_ + length - 1};

@@ -19,9 +19,9 @@ struct lexeme {
 /// The unknown position: text "dummy", line 0, columns 0 to 0.
 extern const lexeme dummy;
 
-/// An immutable text of the syntax tree (identifier, literal, annotation).
-/// Objects are compared by identity in the position store and by text
-/// everywhere else; a copy of the text is another object, without position.
+/// An immutable text of the syntax tree (identifier, literal, annotation),
+/// which carries the position it was read at, if any. Texts are compared by
+/// their characters; a copy of the text is another object, without position.
 class text_object {
  public:
   std::string_view text() const { return {chars(), length_}; }
@@ -29,7 +29,7 @@ class text_object {
 
  private:
   friend const text_object* make_text(arena&, std::string_view, int, int);
-  friend lexeme store_get(const class position_store&, const text_object*);
+  friend lexeme position_of(const text_object*);
   text_object(std::uint32_t length, int line, int cstart)
       : length_(length), line_(line), cstart_(cstart) {}
   const char* chars() const { return reinterpret_cast<const char*>(this + 1); }
@@ -43,8 +43,7 @@ class text_object {
 const text_object* make_text(arena& store, std::string_view text, int line = 0,
                              int cstart = 0);
 
-/// Attaches positions to text objects by identity. Each object carries its
-/// own position, so registering and finding cost no lookup.
+/// Where the texts read with their positions are made: the arena they live in.
 class position_store {
  public:
   explicit position_store(arena& texts) : texts_(texts) {}
@@ -54,8 +53,8 @@ class position_store {
   arena& texts_;
 };
 
-/// A new text object holding the position's text, registered at that position.
+/// A new text object in the store holding the position's text, placed there.
 const text_object* store_add(position_store& store, const lexeme& position);
 
-/// The position registered for this very object, or `dummy`.
-lexeme store_get(const position_store& store, const text_object* text);
+/// The position the text was read at, or `dummy` for a text without one.
+lexeme position_of(const text_object* text);

@@ -3,17 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 
-namespace verbose {
-
-namespace {
-int current_level = 0;
-}
-
-void set(int level) { current_level = level; }
-
-int level() { return current_level; }
-
-void printf(int message_level, const char* format, ...) {
+void verbosity::printf(int message_level, const char* format, ...) const {
   if (!shown(message_level)) return;
   va_list arguments;
   va_start(arguments, format);
@@ -21,5 +11,3 @@ void printf(int message_level, const char* format, ...) {
   va_end(arguments);
   std::fflush(stderr);
 }
-
-}  // namespace verbose

@@ -2,18 +2,19 @@
 // that it lets through on standard error.
 #pragma once
 
-namespace verbose {
+/// A verbosity level: 0 unless asked, 1 for -v, 2 for -vv.
+class verbosity {
+ public:
+  constexpr verbosity() = default;
+  constexpr explicit verbosity(int level) : level_(level) {}
 
-/// Sets the verbosity level (0 at start, 1 for -v, 2 for -vv).
-void set(int level);
+  /// True when a message of this level is shown at this verbosity.
+  bool shown(int message_level) const { return level_ >= message_level; }
 
-/// The current verbosity level.
-int level();
+  /// Writes the formatted message on standard error when its level is shown.
+  [[gnu::format(printf, 3, 4)]] void printf(int message_level, const char* format,
+                                            ...) const;
 
-/// True when a message of this level is shown at the current level.
-inline bool shown(int message_level) { return level() >= message_level; }
-
-/// Writes the formatted message on standard error when its level is shown.
-[[gnu::format(printf, 2, 3)]] void printf(int message_level, const char* format, ...);
-
-}  // namespace verbose
+ private:
+  int level_ = 0;
+};

@@ -7,9 +7,7 @@
 #include <cerrno>
 #include <charconv>
 #include <cstring>
-#include <deque>
 #include <memory>
-#include <vector>
 
 #include "arena.h"
 #include "errors.h"
@@ -26,21 +24,6 @@ struct text_buffer {
   std::size_t capacity = 0;
 };
 
-// Positions made while reading point into the text read, so every text read
-// is kept until the run state is reset.
-std::deque<text_buffer>& texts_read() {
-  static std::deque<text_buffer> texts;
-  return texts;
-}
-
-// The large buffers of the texts forgotten at a reset, kept for the runs that
-// follow: a process that reads input after input (a fuzzing harness) would
-// otherwise take fresh memory and fault it in for every input.
-std::vector<text_buffer>& spare_buffers() {
-  static std::vector<text_buffer> spare;
-  return spare;
-}
-
 // A buffer of `size` bytes, left uninitialised since reading fills it.
 std::unique_ptr<char[]> new_buffer(std::size_t size) {
   auto buffer = std::make_unique_for_overwrite<char[]>(size);
@@ -48,40 +31,23 @@ std::unique_ptr<char[]> new_buffer(std::size_t size) {
   return buffer;
 }
 
-// Smaller buffers are cheap to take afresh.
-constexpr std::size_t spare_size = std::size_t{1} << 20;
-
-// A buffer of at least `size` bytes: a spare one when it is large enough.
-text_buffer reused_buffer(std::size_t size) {
-  std::vector<text_buffer>& spare = spare_buffers();
-  while (!spare.empty()) {
-    text_buffer taken = std::move(spare.back());
-    spare.pop_back();
-    if (taken.capacity >= size) return taken;
-  }
-  return {new_buffer(size), size};
-}
-
-std::string_view keep(std::unique_ptr<char[]> buffer, std::size_t size) {
-  return {texts_read().emplace_back(text_buffer{std::move(buffer), size}).bytes.get(),
-          size};
-}
-
 // Reads a channel one segment at a time, for inputs read once from start to
 // end: the lexer holds a segment or two instead of the whole text. Two
 // buffers take turns, each segment overwriting the one given before the last.
-// A regular file may also be read from an offset, leaving the channel's own
-// offset as it is, in segments of a chosen size, for a reading whose
-// positions do not outlive it.
+// The last two segments are kept by `keeper`, when there is one, for the
+// positions made from them. A regular file may also be read from an offset,
+// leaving the channel's own offset as it is, in segments of a chosen size, for
+// a reading whose positions do not outlive it.
 class channel_segments : public segment_source {
  public:
-  explicit channel_segments(const input_channel& channel) : channel_(channel) {}
+  channel_segments(const input_channel& channel, zo_run* keeper)
+      : channel_(channel), keeper_(keeper) {}
   channel_segments(const input_channel& channel, std::uint64_t offset, std::size_t size)
       : channel_(channel), segment_size_(size), positioned_(true), offset_(offset) {}
-  // The last segments stay for the positions made from them.
   ~channel_segments() {
-    if (positioned_) return;
-    for (text_buffer& kept : buffers_) texts_read().push_back(std::move(kept));
+    if (keeper_ == nullptr) return;
+    for (text_buffer& kept : buffers_)
+      if (kept.bytes) keeper_->keep(std::move(kept.bytes), kept.capacity);
   }
   channel_segments(const channel_segments&) = delete;
   channel_segments& operator=(const channel_segments&) = delete;
@@ -92,7 +58,8 @@ class channel_segments : public segment_source {
     // The partial line that ended the previous segment starts this one.
     std::string_view carried = partial_line_;
     if (target.capacity < carried.size() + segment_size_)
-      target = reused_buffer(carried.size() + segment_size_ + line_room);
+      target = {new_buffer(carried.size() + segment_size_ + line_room),
+                carried.size() + segment_size_ + line_room};
     if (!carried.empty()) std::memcpy(target.bytes.get(), carried.data(), carried.size());
     std::size_t filled = carried.size();
     for (;;) {
@@ -147,6 +114,7 @@ class channel_segments : public segment_source {
   static constexpr std::size_t line_room = std::size_t{1} << 16;
 
   const input_channel& channel_;
+  zo_run* keeper_ = nullptr;
   std::size_t segment_size_ = std::size_t{1} << 20;
   bool positioned_ = false;
   std::uint64_t offset_ = 0;
@@ -195,28 +163,38 @@ void list_token(std::string_view name, const lexeme& position) {
   output::write("\"\n");
 }
 
-void list_tokens(lexer_buffer buffer) {
+// Lists the tokens of the buffer; gives the last position made.
+lexeme list_tokens(lexer_buffer buffer) {
   lexeme position;
   for (token_kind kind = lexer(buffer, position); kind != TK_EOF;
        kind = lexer(buffer, position))
     list_token(token_name(kind), position);
+  return buffer.last_made;
 }
 
 // Runs the parser over the context's input; the parser stops at the first
 // token for which it has no action.
 void run_parser(parse_context& context) {
-  if (parse(context) != 0) throw Syntax_error{};
+  if (parse(context) != 0) throw Syntax_error{context.buffer.last_made};
 }
 
-const val_exp* read_expression(lexer_buffer buffer) {
-  parse_context context{buffer, entry_point::expression, run_package(), run_positions()};
-  run_parser(context);
+// Reads an expression, entering whatever it declares (nothing) into a package
+// of its own; `last_made` goes in and out as the buffer's last position made.
+const val_exp* read_expression(lexer_buffer buffer, lexeme& last_made) {
+  package pack;
+  position_store positions(run_arena());
+  buffer.last_made = last_made;
+  parse_context context{buffer, entry_point::expression, pack, positions};
+  int status = parse(context);
+  last_made = context.buffer.last_made;
+  if (status != 0) throw Syntax_error{last_made};
   return context.exp;
 }
 
 // Reads the buffer as a zo file into `pack`, keeping places in `places`.
 void read_placed(lexer_buffer buffer, package& pack, reading_places& places) {
-  parse_context context{buffer, entry_point::file, pack, run_positions()};
+  position_store positions(run_arena());
+  parse_context context{buffer, entry_point::file, pack, positions};
   context.places = &places;
   run_parser(context);
 }
@@ -233,72 +211,82 @@ void read_one_node(lexer_buffer buffer, package& pack, reading_places& places) {
 
 // A copy of the text that lives as long as the positions made from it.
 std::string_view kept_copy(std::string_view text) {
-  auto copy = new_buffer(text.size());
-  std::memcpy(copy.get(), text.data(), text.size());
-  return keep(std::move(copy), text.size());
+  char* copy = static_cast<char*>(run_arena().allocate_packed(text.size()));
+  if (!text.empty()) std::memcpy(copy, text.data(), text.size());
+  return {copy, text.size()};
 }
 
 // The text seen as the bytes from column `origin.column` of a line that
 // starts at offset 0.
 lexer_buffer placed_at(std::string_view text, text_origin origin) {
-  start_line(origin.line, 0);
-  return {text, 0, static_cast<std::uint64_t>(origin.column - 1)};
+  return {.input = text,
+          .base = static_cast<std::uint64_t>(origin.column - 1),
+          .line = origin.line};
 }
 
 }  // namespace
 
-read_result read(const input_channel& channel) {
-  channel_segments segments(channel);
-  parse_context context{
-      {{}, 0, 0, &segments}, entry_point::file, run_package(), run_positions()};
-  run_parser(context);
-  return {context.pack, context.positions};
+void read(const input_channel& channel, zo_run& run, bool trace_lines) {
+  channel_segments segments(channel, &run);
+  parse_context context{{.further = &segments, .trace_lines = trace_lines},
+                        entry_point::file,
+                        run.pack(),
+                        run.positions()};
+  int status = parse(context);
+  run.last_made() = context.buffer.last_made;
+  if (status != 0) throw Syntax_error{run.last_made()};
 }
 
 void read_checked(std::string_view text, package& pack, reading_places& places) {
-  reset_positions();
   read_placed({text}, pack, places);
 }
 
-void read_checked(const input_channel& channel, package& pack, reading_places& places) {
-  reset_positions();
-  channel_segments segments(channel);
+void read_checked(const input_channel& channel, zo_run& run, package& pack,
+                  reading_places& places) {
+  channel_segments segments(channel, &run);
   read_placed({{}, 0, 0, &segments}, pack, places);
 }
 
 // The line of the keyword starts `start.column - 1` bytes before the text.
 void read_node_again(std::string_view text, const node_start& start, package& pack,
                      reading_places& places) {
-  start_line(start.line, 0);
-  read_one_node({text, 0, static_cast<std::uint64_t>(start.column - 1)}, pack, places);
+  read_one_node({.input = text,
+                 .base = static_cast<std::uint64_t>(start.column - 1),
+                 .line = start.line},
+                pack, places);
 }
 
 void read_node_again(const input_channel& channel, std::uint64_t offset,
                      const node_start& start, package& pack, reading_places& places) {
   constexpr std::size_t segment_size = std::size_t{1} << 16;
-  // No position made here is the last one made once the segments are gone.
-  struct last_made_forgotten {
-    ~last_made_forgotten() { made_last(dummy); }
-  } forgotten;
-  channel_segments segments(channel, offset, segment_size);
-  start_line(start.line, 0);
-  read_one_node({{}, 0, static_cast<std::uint64_t>(start.column - 1), &segments}, pack,
-                places);
-}
-
-const val_exp* exp_of_channel(const input_channel& channel) {
-  return read_expression({read_channel(channel)});
+  try {
+    channel_segments segments(channel, offset, segment_size);
+    read_one_node({.base = static_cast<std::uint64_t>(start.column - 1),
+                   .further = &segments,
+                   .line = start.line},
+                  pack, places);
+  } catch (const Syntax_error&) {
+    // The text of the stop lay in the segments, which are gone.
+    throw Syntax_error{dummy};
+  }
 }
 
 const val_exp* exp_of_string(std::string_view text) {
-  return read_expression({kept_copy(text)});
+  lexeme last_made = dummy;
+  return read_expression({kept_copy(text)}, last_made);
 }
 
 const val_exp* exp_of_string(std::string_view text, text_origin origin) {
-  return read_expression(placed_at(kept_copy(text), origin));
+  lexeme last_made = dummy;
+  return read_expression(placed_at(kept_copy(text), origin), last_made);
 }
 
-std::string_view read_channel(const input_channel& channel) {
+const val_exp* exp_of_string(std::string_view text, text_origin origin,
+                             lexeme& last_made) {
+  return read_expression(placed_at(kept_copy(text), origin), last_made);
+}
+
+std::string_view read_channel(const input_channel& channel, zo_run& run) {
   // A regular file is read into a buffer of its size plus the one byte that
   // shows the end; other inputs grow their buffer as they come.
   struct stat status;
@@ -321,22 +309,16 @@ std::string_view read_channel(const input_channel& channel) {
     if (count == 0) break;
     filled += static_cast<std::size_t>(count);
   }
-  return keep(std::move(text), filled);
+  return run.keep(std::move(text), filled);
 }
 
-void forget_texts_read() {
-  for (text_buffer& text : texts_read())
-    if (text.capacity >= spare_size) spare_buffers().push_back(std::move(text));
-  texts_read().clear();
+void lexemize(const input_channel& channel, bool trace_lines) {
+  channel_segments segments(channel, nullptr);
+  list_tokens({.further = &segments, .trace_lines = trace_lines});
 }
 
-void lexemize(const input_channel& channel) {
-  channel_segments segments(channel);
-  list_tokens({{}, 0, 0, &segments});
-}
-
-void lexemize_string(std::string_view text) { list_tokens({text}); }
-
-void lexemize_string(std::string_view text, text_origin origin) {
-  list_tokens(placed_at(text, origin));
+void lexemize_string(std::string_view text, text_origin origin, lexeme& last_made) {
+  lexer_buffer buffer = placed_at(text, origin);
+  buffer.last_made = last_made;
+  last_made = list_tokens(buffer);
 }

@@ -8,9 +8,10 @@
 
 namespace {
 
-const type_exp* shared_type(type_exp_kind kind) {
-  return run_arena().make<type_exp>(type_exp{kind});
-}
+// The basic types outlive every run, so that any run's trees can share them.
+constinit const type_exp shared_bool{bool_type};
+constinit const type_exp shared_int{int_type};
+constinit const type_exp shared_real{real_type};
 
 // The operand counts each kind admits: [fewest, most].
 struct operand_range {
@@ -47,20 +48,11 @@ static_assert(payloads_last());
 
 }  // namespace
 
-const type_exp* bool_type_exp() {
-  static const type_exp* const shared = shared_type(bool_type);
-  return shared;
-}
+const type_exp* bool_type_exp() { return &shared_bool; }
 
-const type_exp* int_type_exp() {
-  static const type_exp* const shared = shared_type(int_type);
-  return shared;
-}
+const type_exp* int_type_exp() { return &shared_int; }
 
-const type_exp* real_type_exp() {
-  static const type_exp* const shared = shared_type(real_type);
-  return shared;
-}
+const type_exp* real_type_exp() { return &shared_real; }
 
 const type_exp* make_named_type(ident name) {
   return run_arena().make<type_exp>(type_exp{named_type, name});
@@ -163,8 +155,12 @@ const val_exp* ident_exp(ident name) {
   return make_val_exp(named_nature(nat_ident, name), {});
 }
 
-const val_exp* const true_exp = make_val_exp(nat_true, {});
-const val_exp* const false_exp = make_val_exp(nat_false, {});
+// A constant without operands or payload that the trees of every run share:
+// it lives as long as the process, outside the runs' arenas.
+const val_exp* lasting_constant(exp_kind kind) { return new val_exp(kind, 0); }
+
+const val_exp* const true_exp = lasting_constant(nat_true);
+const val_exp* const false_exp = lasting_constant(nat_false);
 
 left_list::left_list(std::span<const left* const> lefts) {
   if (lefts.empty()) return;

@@ -156,6 +156,7 @@ class alignas(8) val_exp {
  private:
   friend const val_exp* make_val_exp(const exp_nature&, std::span<const val_exp* const>);
   friend const val_exp* with_place_id(const val_exp*, std::uint32_t);
+  friend const val_exp* lasting_constant(exp_kind kind);
   union payload {
     ident name;
     std::int64_t ival;

@@ -4,20 +4,9 @@
 
 #include "arena.h"
 
-package& run_package() {
-  static package declared;
-  return declared;
-}
-
-position_store& run_positions() {
-  static position_store positions(run_arena());
-  return positions;
-}
-
 void report_repeated(const char* kind, ident name) {
-  throw Compile_error{
-      store_get(run_positions(), name),
-      std::string("bad ") + kind + " declaration, ident already declared"};
+  throw Compile_error{position_of(name), std::string("bad ") + kind +
+                                             " declaration, ident already declared"};
 }
 
 // The declaration is recorded only once its name is accepted, so a rejected

@@ -19,12 +19,6 @@ struct repeated_declaration {
 /// order read.
 using repeat_record = std::vector<repeated_declaration>;
 
-/// The package of the run: the tables every read file is entered into.
-package& run_package();
-
-/// The run's position store, in which every text read is registered.
-position_store& run_positions();
-
 /// Fails with the `Compile_error` of a name declared twice, placed at `name`.
 [[noreturn]] void report_repeated(const char* kind, ident name);
 

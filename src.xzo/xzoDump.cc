@@ -9,32 +9,32 @@
 #include "xzoDumpScope.h"
 #include "xzoUsrOps.h"
 
-text_sink out_fn;
-
 void text_sink::append_to_text(std::string_view piece) const { text_->append(piece); }
 
 namespace {
 
-void print_basic_type(bool usr_mode, std::string_view usr_name, std::string_view name) {
-  out(usr_mode ? usr_name : name);
+void print_basic_type(const dump_scope& scope, bool usr_mode, std::string_view usr_name,
+                      std::string_view name) {
+  scope.out(usr_mode ? usr_name : name);
 }
 
-void print_flow(const env& environment, const flow& var, user_modes modes) {
-  if (var.clock != nullptr) out("(");
-  out(var.name->text());
-  out(" : ");
-  dump_type_exp(environment, *var.type, modes);
+void print_type_exp(dump_scope& scope, const type_exp& type);
+
+void print_flow(dump_scope& scope, const flow& var) {
+  if (var.clock != nullptr) scope.out("(");
+  scope.out(var.name->text());
+  scope.out(" : ");
+  print_type_exp(scope, *var.type);
   if (var.clock != nullptr) {
-    out(") when ");
-    out(var.clock->text());
+    scope.out(") when ");
+    scope.out(var.clock->text());
   }
 }
 
-void print_typed_ident(const env& environment, const typed_ident& param,
-                       user_modes modes) {
-  out(param.name->text());
-  out(" : ");
-  dump_type_exp(environment, *param.type, modes);
+void print_typed_ident(dump_scope& scope, const typed_ident& param) {
+  scope.out(param.name->text());
+  scope.out(" : ");
+  print_type_exp(scope, *param.type);
 }
 
 // The declaration an item of the package names, in the table of its kind.
@@ -46,96 +46,142 @@ const T& declared(const name_table<T>& table, ident name) {
   return *found;
 }
 
-void print_type_head(const type_def& type) {
-  out("type ");
-  out(type.name->text());
+void print_type_head(const dump_scope& scope, const type_def& type) {
+  scope.out("type ");
+  scope.out(type.name->text());
 }
 
 // Default values of fields are not printed.
-void print_struct_fields(const env& environment, const struct_info& info,
-                         user_modes modes) {
-  out(" = struct {");
+void print_struct_fields(dump_scope& scope, const struct_info& info) {
+  scope.out(" = struct {");
   for (std::size_t i = 0; i < info.field_names.size(); ++i) {
-    if (i != 0) out("; ");
-    out(info.field_names[i]->text());
-    out(": ");
-    dump_type_exp(environment, *info.fields.find(info.field_names[i]->text())->type,
-                  modes);
+    if (i != 0) scope.out("; ");
+    scope.out(info.field_names[i]->text());
+    scope.out(": ");
+    print_type_exp(scope, *info.fields.find(info.field_names[i]->text())->type);
   }
-  out("}");
+  scope.out("}");
 }
 
 // Written in place of an empty input list, in every user mode alike.
 constexpr std::string_view no_inputs = "__DUMMY : bool";
 
 void print_def(dump_scope& scope, const def& equation) {
-  out("   ");
+  scope.out("   ");
   for (std::size_t i = 0; i < equation.lefts.size(); ++i) {
-    if (i != 0) out(", ");
+    if (i != 0) scope.out(", ");
     print_left(scope, *equation.lefts[i]);
   }
-  out(" = ");
+  scope.out(" = ");
   print_val_exp(scope, equation.exp);
-  out(";\n");
+  scope.out(";\n");
 }
 
 void print_assert(dump_scope& scope, const val_exp* assertion) {
-  out("   assert ");
+  scope.out("   assert ");
   print_val_exp(scope, assertion);
-  out(";\n");
+  scope.out(";\n");
+}
+
+void print_type_exp(dump_scope& scope, const type_exp& type) {
+  switch (type.kind) {
+    case bool_type:
+      print_basic_type(scope, scope.modes.boolean, "UsrBool", "bool");
+      return;
+    case int_type: print_basic_type(scope, scope.modes.integer, "UsrInt", "int"); return;
+    case real_type: print_basic_type(scope, scope.modes.real, "UsrReal", "real"); return;
+    case named_type: scope.out(type.name->text()); return;
+    case array_type:
+      print_type_exp(scope, *type.element);
+      // The size is printed as written, never as a user constant.
+      if (type.size->kind() != nat_iconst)
+        throw Global_error{"only constant array size implemented"};
+      scope.out("^");
+      scope.out(type.size->name()->text());
+      return;
+    case tuple_type:
+      scope.out("[");
+      if (type.items.empty()) throw Global_error{"empty tuple type"};
+      for (std::size_t i = 0; i < type.items.size(); ++i) {
+        if (i != 0) scope.out(", ");
+        print_type_exp(scope, *type.items[i]);
+      }
+      scope.out("]");
+      return;
+  }
+}
+
+// Parameters "x : T" on one line, separated by "; ".
+void print_typed_ident_list(dump_scope& scope, std::span<const typed_ident> params) {
+  for (std::size_t i = 0; i < params.size(); ++i) {
+    if (i != 0) scope.out("; ");
+    print_typed_ident(scope, params[i]);
+  }
+}
+
+// Flows "x : T" or "(x : T) when c", one per line, each indented by three
+// blanks, with nothing after the last.
+void print_typed_clocked_ident_list(dump_scope& scope, std::span<const flow> vars) {
+  for (std::size_t i = 0; i < vars.size(); ++i) {
+    scope.out(i == 0 ? "   " : ";\n   ");
+    print_flow(scope, vars[i]);
+  }
+}
+
+// The inputs of a node as flows, "const " before constant ones.
+void print_input_list(dump_scope& scope, std::span<const input_flow> inputs) {
+  for (std::size_t i = 0; i < inputs.size(); ++i) {
+    if (i != 0) scope.out(";\n");
+    scope.out(inputs[i].kind == const_input ? "   const " : "   ");
+    print_flow(scope, inputs[i].var);
+  }
+}
+
+void print_pragma(const dump_scope& scope, pragma text) {
+  scope.out("--%");
+  scope.out(text->text());
+  scope.out("\n");
+}
+
+// A function declaration; fails as `dump_type_exp`.
+void print_func_def(const env& environment, const func_def& func, user_modes modes) {
+  dump_scope scope({}, environment, modes);
+  scope.out(func.is_unsafe ? "unsafe function " : "function ");
+  scope.out(func.name->text());
+  scope.out(" (\n");
+  if (func.inputs.empty())
+    scope.out(no_inputs);
+  else
+    print_typed_ident_list(scope, func.inputs);
+  scope.out("\n) returns (\n");
+  print_typed_ident_list(scope, func.outputs);
+  scope.out("\n);\n");
+}
+
+// A type declaration; `Global_error` for an enumeration type.
+void print_type_def(const env& environment, const type_def& type, user_modes modes) {
+  dump_scope scope({}, environment, modes);
+  switch (type.kind) {
+    case extern_type: print_type_head(scope, type); break;
+    case aliased_type:
+      print_type_head(scope, type);
+      scope.out(" = ");
+      print_type_exp(scope, *type.definition);
+      break;
+    case enum_type: throw Global_error{"enumerate types not implemented"};
+    case struct_type:
+      print_type_head(scope, type);
+      print_struct_fields(scope, *type.info);
+      break;
+  }
+  scope.out(";\n");
 }
 
 }  // namespace
 
 void dump_type_exp(const env& environment, const type_exp& type, user_modes modes) {
-  switch (type.kind) {
-    case bool_type: print_basic_type(modes.boolean, "UsrBool", "bool"); return;
-    case int_type: print_basic_type(modes.integer, "UsrInt", "int"); return;
-    case real_type: print_basic_type(modes.real, "UsrReal", "real"); return;
-    case named_type: out(type.name->text()); return;
-    case array_type:
-      dump_type_exp(environment, *type.element, modes);
-      // The size is printed as written, never as a user constant.
-      if (type.size->kind() != nat_iconst)
-        throw Global_error{"only constant array size implemented"};
-      out("^");
-      out(type.size->name()->text());
-      return;
-    case tuple_type:
-      out("[");
-      if (type.items.empty()) throw Global_error{"empty tuple type"};
-      for (std::size_t i = 0; i < type.items.size(); ++i) {
-        if (i != 0) out(", ");
-        dump_type_exp(environment, *type.items[i], modes);
-      }
-      out("]");
-      return;
-  }
-}
-
-void dump_typed_ident_list(const env& environment, std::span<const typed_ident> params,
-                           user_modes modes) {
-  for (std::size_t i = 0; i < params.size(); ++i) {
-    if (i != 0) out("; ");
-    print_typed_ident(environment, params[i], modes);
-  }
-}
-
-void dump_typed_clocked_ident_list(const env& environment, std::span<const flow> vars,
-                                   user_modes modes) {
-  for (std::size_t i = 0; i < vars.size(); ++i) {
-    out(i == 0 ? "   " : ";\n   ");
-    print_flow(environment, vars[i], modes);
-  }
-}
-
-void dump_input_list(const env& environment, std::span<const input_flow> inputs,
-                     user_modes modes) {
-  for (std::size_t i = 0; i < inputs.size(); ++i) {
-    if (i != 0) out(";\n");
-    out(inputs[i].kind == const_input ? "   const " : "   ");
-    print_flow(environment, inputs[i].var, modes);
-  }
+  dump_scope scope({}, environment, modes);
+  print_type_exp(scope, type);
 }
 
 void dump_pack(const package& pack, user_modes modes, const node_rendering& rendering) {
@@ -147,12 +193,12 @@ void dump_pack(const package& pack, user_modes modes, const node_rendering& rend
         dump_const_def(*package_env, declared(pack.consts, item.name), modes);
         break;
       case type_item:
-        dump_type_def(*package_env, declared(pack.types, item.name), modes);
+        print_type_def(*package_env, declared(pack.types, item.name), modes);
         break;
       case oper_item: {
         const oper& op = declared(pack.opers, item.name);
         if (op.kind == func_oper) {
-          dump_func_def(*package_env, *op.func, modes);
+          print_func_def(*package_env, *op.func, modes);
         } else {
           const node_def& node = rendering ? rendering(*op.node) : *op.node;
           renew_node_env(node_env, *package_env, node);
@@ -165,119 +211,80 @@ void dump_pack(const package& pack, user_modes modes, const node_rendering& rend
 }
 
 void dump_node_def(const env& environment, const node_def& node, user_modes modes) {
-  dump_scope scope(environment, modes);
-  out("node ");
-  out(node.name->text());
-  out(" (\n");
+  dump_scope scope({}, environment, modes);
+  scope.out("node ");
+  scope.out(node.name->text());
+  scope.out(" (\n");
   if (node.inputs.empty())
-    out(no_inputs);
+    scope.out(no_inputs);
   else
-    dump_input_list(environment, node.inputs, modes);
-  out("\n) returns (\n");
-  dump_typed_clocked_ident_list(environment, node.outputs, modes);
-  out("\n);\n");
+    print_input_list(scope, node.inputs);
+  scope.out("\n) returns (\n");
+  print_typed_clocked_ident_list(scope, node.outputs);
+  scope.out("\n);\n");
   if (!node.locals.empty()) {
-    out("var\n");
-    dump_typed_clocked_ident_list(environment, node.locals, modes);
-    out(";\n");
+    scope.out("var\n");
+    print_typed_clocked_ident_list(scope, node.locals);
+    scope.out(";\n");
   }
-  out("let\n");
-  for (pragma text : node.pragmas) dump_pragma(text);
+  scope.out("let\n");
+  for (pragma text : node.pragmas) print_pragma(scope, text);
   for (const val_exp* assertion : node.asserts) print_assert(scope, assertion);
   for (const def& equation : node.defs) print_def(scope, equation);
-  out("tel\n");
-}
-
-void dump_func_def(const env& environment, const func_def& func, user_modes modes) {
-  out(func.is_unsafe ? "unsafe function " : "function ");
-  out(func.name->text());
-  out(" (\n");
-  if (func.inputs.empty())
-    out(no_inputs);
-  else
-    dump_typed_ident_list(environment, func.inputs, modes);
-  out("\n) returns (\n");
-  dump_typed_ident_list(environment, func.outputs, modes);
-  out("\n);\n");
+  scope.out("tel\n");
 }
 
 void dump_const_def(const env& environment, const const_def& constant, user_modes modes) {
-  out("const ");
-  out(constant.name->text());
+  dump_scope scope({}, environment, modes);
+  scope.out("const ");
+  scope.out(constant.name->text());
   if (constant.kind == extern_const) {
-    out(" : ");
-    dump_type_exp(environment, *constant.type, modes);
+    scope.out(" : ");
+    print_type_exp(scope, *constant.type);
   } else {
-    out(" = ");
-    dump_val_exp(environment, constant.value, modes);
+    scope.out(" = ");
+    print_val_exp(scope, constant.value);
   }
-  out(";\n");
-}
-
-void dump_type_def(const env& environment, const type_def& type, user_modes modes) {
-  switch (type.kind) {
-    case extern_type: print_type_head(type); break;
-    case aliased_type:
-      print_type_head(type);
-      out(" = ");
-      dump_type_exp(environment, *type.definition, modes);
-      break;
-    case enum_type: throw Global_error{"enumerate types not implemented"};
-    case struct_type:
-      print_type_head(type);
-      print_struct_fields(environment, *type.info, modes);
-      break;
-  }
-  out(";\n");
+  scope.out(";\n");
 }
 
 void dump_val_exp(const env& environment, const val_exp* e, user_modes modes) {
-  dump_scope scope(environment, modes);
+  dump_scope scope({}, environment, modes);
   print_val_exp(scope, e);
 }
 
-void dump_simple_exp(const val_exp* e) { dump_val_exp(empty_env(), e); }
+// An environment of its own for each expression: what typing remembers of an
+// expression must not outlive the expression.
+void dump_simple_exp(const val_exp* e) { dump_val_exp(*make_empty_env(), e); }
 
 std::string string_of_simple_exp(const val_exp* e) {
-  return string_of_exp(empty_env(), e);
+  return string_of_exp(*make_empty_env(), e);
 }
 
 std::string string_of_exp(const env& environment, const val_exp* e, user_modes modes) {
   std::string text;
   text.reserve(100);
-  // The sink goes back to what it was even when printing fails, so that
-  // later output is not lost in a string nobody reads.
-  struct sink_restorer {
-    text_sink saved = out_fn;
-    ~sink_restorer() { out_fn = saved; }
-  } restorer;
-  out_fn = text_sink(text);
-  dump_val_exp(environment, e, modes);
+  dump_scope scope(text_sink(text), environment, modes);
+  print_val_exp(scope, e);
   return text;
 }
 
 void dump_left(const env& environment, const left& item, user_modes modes) {
-  dump_scope scope(environment, modes);
+  dump_scope scope({}, environment, modes);
   print_left(scope, item);
 }
 
 void dump_def(const env& environment, const def& equation, user_modes modes) {
-  dump_scope scope(environment, modes);
+  dump_scope scope({}, environment, modes);
   print_def(scope, equation);
 }
 
 void dump_assert(const env& environment, const val_exp* assertion, user_modes modes) {
-  dump_scope scope(environment, modes);
+  dump_scope scope({}, environment, modes);
   print_assert(scope, assertion);
 }
 
-void dump_pragma(pragma text) {
-  out("--%");
-  out(text->text());
-  out("\n");
-}
-
 std::int64_t search_field_index(const env& environment, std::string_view field) {
-  dump_scope scope(environment, {});
+  dump_scope scope({}, environment, {});
   return field_index(scope, field);
 }

@@ -9,38 +9,9 @@
 #include <string>
 #include <string_view>
 
-#include "output.h"
 #include "xzoAst.h"
 #include "xzoTyping.h"
 #include "xzoUsrOps.h"
-
-/// Where the writer's text goes: standard output's buffer, or a string.
-class text_sink {
- public:
-  /// The sink of standard output.
-  text_sink() = default;
-  /// A sink that appends to `text`, which must outlive it.
-  explicit text_sink(std::string& text) : text_(&text) {}
-
-  /// Appends the piece, unchanged.
-  void write(std::string_view piece) const {
-    if (text_ == nullptr) [[likely]]
-      output::write(piece);
-    else
-      append_to_text(piece);
-  }
-
- private:
-  // Out of line, so that the writing to standard output, which every mode
-  // does, saves no registers for the rarer string.
-  [[gnu::noinline, gnu::cold]] void append_to_text(std::string_view piece) const;
-
-  std::string* text_ = nullptr;
-};
-
-/// The sink of every piece of text the writer prints; standard output unless
-/// `string_of_simple_exp` redirects it for a while.
-extern text_sink out_fn;
 
 /// What a node is printed as: a node that stands for it, valid until the
 /// next call.
@@ -57,13 +28,9 @@ void dump_pack(const package& pack, user_modes modes,
 
 /// Prints a node declaration, its body included; fails as `dump_val_exp`.
 void dump_node_def(const env& environment, const node_def& node, user_modes modes = {});
-/// Prints a function declaration; fails as `dump_type_exp`.
-void dump_func_def(const env& environment, const func_def& func, user_modes modes = {});
 /// Prints a constant declaration; fails as `dump_type_exp` or `dump_val_exp`.
 void dump_const_def(const env& environment, const const_def& constant,
                     user_modes modes = {});
-/// Prints a type declaration; `Global_error` for an enumeration type.
-void dump_type_def(const env& environment, const type_def& type, user_modes modes = {});
 
 /// Prints a type expression; `Global_error` for an array size that is no
 /// integer literal and for an empty tuple type.
@@ -77,26 +44,12 @@ void dump_val_exp(const env& environment, const val_exp* e, user_modes modes = {
 /// Prints the expression in the empty typing environment.
 void dump_simple_exp(const val_exp* e);
 
-/// The text `dump_simple_exp` would print; fails as it does, and standard
-/// output stays the sink afterwards in any case.
+/// The text `dump_simple_exp` would print; fails as it does.
 std::string string_of_simple_exp(const val_exp* e);
 
 /// The same for the text `dump_val_exp` would print in the environment.
 std::string string_of_exp(const env& environment, const val_exp* e,
                           user_modes modes = {});
-
-/// Prints parameters "x : T" on one line, separated by "; ".
-void dump_typed_ident_list(const env& environment, std::span<const typed_ident> params,
-                           user_modes modes = {});
-
-/// Prints flows "x : T" or "(x : T) when c", one per line, each indented by
-/// three blanks, with nothing after the last.
-void dump_typed_clocked_ident_list(const env& environment, std::span<const flow> vars,
-                                   user_modes modes = {});
-
-/// Prints the inputs of a node as flows, "const " before constant ones.
-void dump_input_list(const env& environment, std::span<const input_flow> inputs,
-                     user_modes modes = {});
 
 /// Prints an equation's left item.
 void dump_left(const env& environment, const left& item, user_modes modes = {});
@@ -104,8 +57,6 @@ void dump_left(const env& environment, const left& item, user_modes modes = {});
 void dump_def(const env& environment, const def& equation, user_modes modes = {});
 /// Prints an assertion on its own line.
 void dump_assert(const env& environment, const val_exp* assertion, user_modes modes = {});
-/// Prints an annotation on its own line.
-void dump_pragma(pragma text);
 
 /// The position of the field in the one structure type of the environment
 /// that declares it; `Global_error` when none or several do.

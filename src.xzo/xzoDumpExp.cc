@@ -10,17 +10,17 @@
 namespace {
 
 // "[i]" in one piece.
-void print_index(std::int64_t position) {
+void print_index(const dump_scope& scope, std::int64_t position) {
   char text[26] = "[";
   char* end = std::to_chars(text + 1, text + sizeof text - 1, position).ptr;
   *end++ = ']';
-  out({text, static_cast<std::size_t>(end - text)});
+  scope.out({text, static_cast<std::size_t>(end - text)});
 }
 
 void print_list(dump_scope& scope, std::span<const val_exp* const> items,
                 std::string_view separator) {
   for (std::size_t i = 0; i < items.size(); ++i) {
-    if (i != 0) out(separator);
+    if (i != 0) scope.out(separator);
     print_val_exp(scope, items[i]);
   }
 }
@@ -40,70 +40,70 @@ constexpr std::string_view opening_spellings[] = {
 };
 
 void print_unary(dump_scope& scope, const val_exp* e, std::string_view word) {
-  out(word);
-  out("(");
+  scope.out(word);
+  scope.out("(");
   print_val_exp(scope, e->op(0));
-  out(")");
+  scope.out(")");
 }
 
 // Every two-operand node gets its own parentheses, so that the text never
 // depends on operator priorities.
 void print_binary(dump_scope& scope, const val_exp* e, std::string_view word) {
-  out("(");
+  scope.out("(");
   print_val_exp(scope, e->op(0));
-  out(word);
+  scope.out(word);
   print_val_exp(scope, e->op(1));
-  out(")");
+  scope.out(")");
 }
 
 void print_enclosed(dump_scope& scope, const val_exp* e, std::string_view opening,
                     std::string_view closing) {
-  out(opening);
+  scope.out(opening);
   print_list(scope, e->ops(), ", ");
-  out(closing);
+  scope.out(closing);
 }
 
-void print_int_text(user_modes modes, std::string_view text) {
-  if (modes.integer) out("UsrInt_");
-  out(text);
+void print_int_text(const dump_scope& scope, std::string_view text) {
+  if (scope.modes.integer) scope.out("UsrInt_");
+  scope.out(text);
 }
 
 // The smallest integer has no literal of its own: its magnitude is out of
 // range, so its decimal text would read back as the negation of a literal
 // that fails to convert. It prints as a difference that reads back to it.
-void print_int_value(user_modes modes, std::int64_t value) {
-  if (value == std::numeric_limits<std::int64_t>::min() && !modes.integer)
-    out("(-9223372036854775807 - 1)");
+void print_int_value(const dump_scope& scope, std::int64_t value) {
+  if (value == std::numeric_limits<std::int64_t>::min() && !scope.modes.integer)
+    scope.out("(-9223372036854775807 - 1)");
   else
-    print_int_text(modes, zoint_of_int(value));
+    print_int_text(scope, zoint_of_int(value));
 }
 
-void print_real_text(user_modes modes, std::string_view text) {
-  if (modes.real) {
-    out("UsrReal_");
-    out(correct_real(text));
+void print_real_text(const dump_scope& scope, std::string_view text) {
+  if (scope.modes.real) {
+    scope.out("UsrReal_");
+    scope.out(correct_real(text));
   } else {
-    out(text);
+    scope.out(text);
   }
 }
 
 void print_struct_value(dump_scope& scope, const val_exp* e) {
   const struct_cons& cons = e->cons();
-  out(cons.type_name->text());
-  out(" {");
+  scope.out(cons.type_name->text());
+  scope.out(" {");
   for (std::size_t i = 0; i < cons.field_names.size(); ++i) {
-    if (i != 0) out("; ");
-    out(cons.field_names[i]->text());
-    out(" = ");
+    if (i != 0) scope.out("; ");
+    scope.out(cons.field_names[i]->text());
+    scope.out(" = ");
     print_val_exp(scope, e->op(i));
   }
-  out(" }");
+  scope.out(" }");
 }
 
 void print_by_kind(dump_scope& scope, const val_exp* e) {
   switch (e->kind()) {
-    case nat_true: out(scope.modes.boolean ? "UsrBooltrue" : "true"); return;
-    case nat_false: out(scope.modes.boolean ? "UsrBoolfalse" : "false"); return;
+    case nat_true: scope.out(scope.modes.boolean ? "UsrBooltrue" : "true"); return;
+    case nat_false: scope.out(scope.modes.boolean ? "UsrBoolfalse" : "false"); return;
     case nat_pre: print_unary(scope, e, facts_of(nat_pre).spelling); return;
     case nat_current: print_unary(scope, e, facts_of(nat_current).spelling); return;
     case nat_not: print_unary(scope, e, facts_of(nat_not).spelling); return;
@@ -130,45 +130,45 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
     case nat_times: print_binary(scope, e, spaced_spellings[nat_times]); return;
     case nat_hat: print_binary(scope, e, spaced_spellings[nat_hat]); return;
     case nat_if:
-      out("(if ");
+      scope.out("(if ");
       print_val_exp(scope, e->op(0));
-      out(" then ");
+      scope.out(" then ");
       print_val_exp(scope, e->op(1));
-      out(" else ");
+      scope.out(" else ");
       print_val_exp(scope, e->op(2));
-      out(")");
+      scope.out(")");
       return;
     case nat_nor: print_enclosed(scope, e, opening_spellings[nat_nor], ")"); return;
     case nat_diese: print_enclosed(scope, e, opening_spellings[nat_diese], ")"); return;
     case nat_tuple: print_enclosed(scope, e, "(", ")"); return;
     case nat_array: print_enclosed(scope, e, "[", "]"); return;
-    case nat_iconst: print_int_text(scope.modes, e->name()->text()); return;
-    case nat_rconst: print_real_text(scope.modes, e->name()->text()); return;
-    case nat_ival: print_int_value(scope.modes, e->ival()); return;
-    case nat_rval: print_real_text(scope.modes, zoreal_of_float(e->rval())); return;
-    case nat_ident: out(e->name()->text()); return;
+    case nat_iconst: print_int_text(scope, e->name()->text()); return;
+    case nat_rconst: print_real_text(scope, e->name()->text()); return;
+    case nat_ival: print_int_value(scope, e->ival()); return;
+    case nat_rval: print_real_text(scope, zoreal_of_float(e->rval())); return;
+    case nat_ident: scope.out(e->name()->text()); return;
     case nat_call:
-      out(e->name()->text());
+      scope.out(e->name()->text());
       if (e->ops().empty())
-        out("(true (*__DUMMY*))");
+        scope.out("(true (*__DUMMY*))");
       else
         print_enclosed(scope, e, " (", ")");
       return;
     case nat_array_elem:
       print_val_exp(scope, e->op(0));
-      out("[");
+      scope.out("[");
       print_val_exp(scope, e->index());
-      out("]");
+      scope.out("]");
       return;
     // A field access prints as an indexed access: its position in the one
     // structure type that declares the field, found before "[" is printed.
     case nat_field:
       print_val_exp(scope, e->op(0));
-      print_index(field_index(scope, e->name()->text()));
+      print_index(scope, field_index(scope, e->name()->text()));
       return;
     case nat_tuple_elem:
       print_val_exp(scope, e->op(0));
-      print_index(e->position());
+      print_index(scope, e->position());
       return;
     case nat_struct: print_struct_value(scope, e); return;
   }
@@ -179,7 +179,7 @@ void print_by_kind(dump_scope& scope, const val_exp* e) {
 void print_val_exp(dump_scope& scope, const val_exp* e) {
   stack_room::check();
   if (const char* usr_func = usr_func_of(scope.modes, scope.environment, e)) {
-    out(usr_func);
+    scope.out(usr_func);
     print_enclosed(scope, e, " (", ")");
     return;
   }
@@ -188,29 +188,29 @@ void print_val_exp(dump_scope& scope, const val_exp* e) {
 
 void print_left(dump_scope& scope, const left& item) {
   switch (item.kind) {
-    case left_id: out(item.name->text()); return;
+    case left_id: scope.out(item.name->text()); return;
     case left_field:
       print_left(scope, *item.inner);
-      out(".");
-      out(item.name->text());
+      scope.out(".");
+      scope.out(item.name->text());
       return;
     case left_elem:
       print_left(scope, *item.inner);
-      out("[");
+      scope.out("[");
       print_val_exp(scope, item.index);
-      out("]");
+      scope.out("]");
       return;
     case left_slice:
       print_left(scope, *item.inner);
-      out("[");
+      scope.out("[");
       print_val_exp(scope, item.range->first);
-      out(" .. ");
+      scope.out(" .. ");
       print_val_exp(scope, item.range->last);
       if (item.range->step != nullptr) {
-        out(" step ");
+        scope.out(" step ");
         print_val_exp(scope, item.range->step);
       }
-      out("]");
+      scope.out("]");
       return;
   }
 }

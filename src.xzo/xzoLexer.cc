@@ -1,20 +1,13 @@
 #include "xzoLexer.h"
 
 #include <array>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
 #include "arena.h"
-#include "verbose.h"
 
 namespace {
-
-// The position of the text being read: the current line and the offset at
-// which it starts, and the most recent position made, which the diagnostics
-// of a reading that stops show.
-int current_line = 1;
-std::uint64_t line_start = 0;
-lexeme last_position = dummy;
 
 // The lexer's current match, as offsets from the start of the whole text.
 struct match_span {
@@ -23,42 +16,46 @@ struct match_span {
   std::uint64_t end;
 };
 
-// The position of the current match; it becomes the last position made.
-// Both copies of the position are written field by field from the same
+// The position of the current match; it becomes the buffer's last position
+// made. Both copies of the position are written field by field from the same
 // values: copying one from the other as a whole, once inlined, reads back
 // memory just written in smaller pieces and stalls on every token.
-lexeme make(const match_span& match) {
-  int cstart = static_cast<int>(match.start - line_start) + 1;
-  int cend = static_cast<int>(match.end - line_start);
-  last_position.str = match.text;
-  last_position.line = current_line;
-  last_position.cstart = cstart;
-  last_position.cend = cend;
-  return {match.text, current_line, cstart, cend};
+lexeme make(lexer_buffer& buffer, const match_span& match) {
+  int cstart = static_cast<int>(match.start - buffer.line_start) + 1;
+  int cend = static_cast<int>(match.end - buffer.line_start);
+  int line = buffer.line;
+  buffer.last_made.str = match.text;
+  buffer.last_made.line = line;
+  buffer.last_made.cstart = cstart;
+  buffer.last_made.cend = cend;
+  return {match.text, line, cstart, cend};
 }
 
 // The same position, made ahead of its use: it does not become the last
-// position made until `made_last` says so.
-lexeme make_ahead(const match_span& match) {
-  return {match.text, current_line, static_cast<int>(match.start - line_start) + 1,
-          static_cast<int>(match.end - line_start)};
+// position made until `batch_made_last` says so.
+lexeme make_ahead(const lexer_buffer& buffer, const match_span& match) {
+  return {match.text, buffer.line, static_cast<int>(match.start - buffer.line_start) + 1,
+          static_cast<int>(match.end - buffer.line_start)};
 }
 
-// Records that the current match ended with a line break; with -vv, shows the
-// line reached.
-void new_line(const match_span& match) {
-  line_start = match.end;
-  ++current_line;
-  if (verbose::shown(2)) verbose::printf(2, "\rreading line %4d", current_line);
+// Records that the current match ended with a line break; with the trace on,
+// shows the line reached on standard error.
+void new_line(lexer_buffer& buffer, const match_span& match) {
+  buffer.line_start = match.end;
+  ++buffer.line;
+  if (buffer.trace_lines) [[unlikely]] {
+    std::fprintf(stderr, "\rreading line %4d", buffer.line);
+    std::fflush(stderr);
+  }
 }
 
 // Gives the last position made a copy of its text, for a text about to be
 // released.
-void keep_last_made() {
-  std::string_view text = last_position.str;
+void keep_last_made(lexer_buffer& buffer) {
+  std::string_view text = buffer.last_made.str;
   char* copy = static_cast<char*>(run_arena().allocate(text.size()));
   if (!text.empty()) std::memcpy(copy, text.data(), text.size());
-  last_position.str = {copy, text.size()};
+  buffer.last_made.str = {copy, text.size()};
 }
 
 constexpr std::string_view token_names[] = {
@@ -209,7 +206,7 @@ class scanner {
         case single: found = {single_kinds[byte], start + 1}; break;
         case blank: start = skip_class(start + 1, blank); continue;
         case line_break:
-          new_line(span(start, start + 1));
+          new_line(buffer_, span(start, start + 1));
           ++start;
           continue;
         case digit: found = number(start); break;
@@ -235,9 +232,9 @@ class scanner {
     }
     buffer_.next = found.end;
     if constexpr (ahead)
-      position = make_ahead(span(start, found.end));
+      position = make_ahead(buffer_, span(start, found.end));
     else
-      position = make(span(start, found.end));
+      position = make(buffer_, span(start, found.end));
     return found.kind;
   }
 
@@ -247,7 +244,7 @@ class scanner {
   void fill(token_batch& batch) {
     int count = 0;
     // The line counter's progress report keeps pace with the parser.
-    if (!verbose::shown(2)) {
+    if (!buffer_.trace_lines) {
       for (; count < token_batch::capacity; ++count) {
         token_kind kind = next<true>(batch.positions[count]);
         if (kind == TK_EOF) break;
@@ -256,7 +253,7 @@ class scanner {
     }
     batch.ahead = count != 0;
     if (batch.ahead)
-      made_last(batch.positions[count - 1]);
+      buffer_.last_made = batch.positions[count - 1];
     else
       batch.kinds[count++] = next<false>(batch.positions[0]);
     batch.count = count;
@@ -289,7 +286,7 @@ class scanner {
   // Moves on to the next segment of the text; false at the end of the text.
   bool next_segment() {
     if (buffer_.further == nullptr) return false;
-    keep_last_made();
+    keep_last_made(buffer_);
     std::string_view segment = buffer_.further->next_segment();
     if (segment.empty()) return false;
     buffer_.base += input_.size();
@@ -398,17 +395,17 @@ class scanner {
   // is the last position made when the input ends inside the comment. Both
   // give the offset after the comment.
   std::size_t skip_line_comment(std::size_t start) {
-    make(span(start, start + 2));
+    make(buffer_, span(start, start + 2));
     const void* line_break =
         std::memchr(input_.data() + start + 2, '\n', input_.size() - start - 2);
     if (line_break == nullptr) return input_.size();
     std::size_t end = static_cast<const char*>(line_break) - input_.data();
-    new_line(span(end, end + 1));
+    new_line(buffer_, span(end, end + 1));
     return end + 1;
   }
 
   std::size_t skip_block_comment(std::size_t start, char first, char second) {
-    lexeme opener = make(span(start, start + 2));
+    lexeme opener = make(buffer_, span(start, start + 2));
     std::size_t offset = start + 2;
     for (;;) {
       if (offset == input_.size()) {
@@ -418,7 +415,7 @@ class scanner {
       }
       char byte = input_[offset];
       if (byte == '\n') {
-        new_line(span(offset, offset + 1));
+        new_line(buffer_, span(offset, offset + 1));
       } else if (byte == first && at(offset + 1) == second) {
         return offset + 2;
       }
@@ -445,25 +442,12 @@ Lexical_error::Lexical_error(const std::string& message, int line, int column)
 
 // Called once a batch: out of the parser's loop, whose registers stay its own.
 [[gnu::noinline]] void lex_batch(lexer_buffer& buffer, token_batch& batch) {
+  batch.source = &buffer;
   scanner(buffer).fill(batch);
 }
 
 void batch_made_last(const token_batch& batch) {
-  if (batch.ahead) made_last(batch.positions[batch.next - 1]);
-}
-
-void made_last(const lexeme& position) { last_position = position; }
-
-void start_line(int line, std::uint64_t start) {
-  current_line = line;
-  line_start = start;
-}
-
-const lexeme& last_made() { return last_position; }
-
-void reset_positions() {
-  start_line(1, 0);
-  last_position = dummy;
+  if (batch.ahead) batch.source->last_made = batch.positions[batch.next - 1];
 }
 
 token lexer(lexer_buffer& buffer) {

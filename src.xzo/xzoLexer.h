@@ -1,6 +1,6 @@
-// The lexer of the zo format: cuts bytes into tokens with their positions,
-// skips blanks and comments, and keeps the line counter and the last position
-// made, which the diagnostics of a reading that stops show.
+// The lexer of the zo format: cuts bytes into tokens with their positions and
+// skips blanks and comments. Its buffer keeps the line counter and the last
+// position made, which the diagnostics of a reading that stops show.
 #pragma once
 
 #include <cstdint>
@@ -64,12 +64,18 @@ class segment_source {
 
 /// The input of the lexer: the text being matched, which must outlive every
 /// position made from it, and the offset of the first byte not yet matched;
-/// optionally, the source of the segments that follow it.
+/// optionally, the source of the segments that follow it. The buffer also
+/// holds where the lexer stands: the current line, the offset at which that
+/// line starts in the whole text, and the most recent position made.
 struct lexer_buffer {
-  std::string_view input;
+  std::string_view input = {};
   std::size_t next = 0;
   std::uint64_t base = 0;             // the offset of `input` in the whole text
   segment_source* further = nullptr;  // null when `input` is the whole text
+  int line = 1;
+  std::uint64_t line_start = 0;
+  lexeme last_made = dummy;  // `dummy` before the first token
+  bool trace_lines = false;  // shows each line reached on standard error
 };
 
 /// Tokens lexed ahead of the parser, a batch at a time: one call of the
@@ -82,7 +88,8 @@ struct token_batch {
 
   int count = 0;       // the tokens in the batch
   int next = 0;        // the first not yet given to the parser
-  bool ahead = false;  // made ahead: `last_made` is the batch's last token
+  bool ahead = false;  // made ahead: the buffer's `last_made` is its last token
+  lexer_buffer* source = nullptr;  // the buffer the batch was made from
   token_kind kinds[capacity];
   lexeme positions[capacity];
 };
@@ -90,9 +97,9 @@ struct token_batch {
 /// Refills the batch from the buffer with at least one token.
 void lex_batch(lexer_buffer& buffer, token_batch& batch);
 
-/// Makes the last token given from the batch the last position made, as it
-/// is when the tokens come one at a time: where the parser stops, the
-/// position that its diagnostics show.
+/// Makes the last token given from the batch the last position made in its
+/// buffer, as it is when the tokens come one at a time: where the parser
+/// stops, the position that its diagnostics show.
 void batch_made_last(const token_batch& batch);
 
 /// The next token of the buffer, after blanks, line breaks and comments.
@@ -101,19 +108,6 @@ token lexer(lexer_buffer& buffer);
 /// The same, written where the parser wants it: the token's kind, its
 /// position into `position` (`dummy` for TK_EOF).
 token_kind lexer(lexer_buffer& buffer, lexeme& position);
-
-/// Makes `position` the last position made.
-void made_last(const lexeme& position);
-
-/// Makes `line` the current line, its first byte at offset `start` of the
-/// input read next: for a text taken from a line of the file and read apart.
-void start_line(int line, std::uint64_t start);
-
-/// The most recent position made (`dummy` before the first token).
-const lexeme& last_made();
-
-/// Back to line 1 at offset 0, with no position made yet.
-void reset_positions();
 
 /// Whether `text` is spelt exactly as a reserved word of the format.
 bool is_keyword(std::string_view text);

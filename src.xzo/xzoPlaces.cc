@@ -76,7 +76,7 @@ text_span reading_places::own_tokens(const val_exp* e) const {
 }
 
 text_span span_of_text(const text_object* text) {
-  lexeme position = store_get(run_positions(), text);
+  lexeme position = position_of(text);
   if (position.line == 0) return {};
   return {position.line, position.cstart, position.line, position.cend};
 }

@@ -13,7 +13,7 @@ std::optional<std::string_view> property_text(std::string_view annotation) {
 }
 
 text_origin property_origin(pragma annotation) {
-  lexeme position = store_get(run_positions(), annotation);
+  lexeme position = position_of(annotation);
   return {position.line, position.cstart + static_cast<int>(property_mark.size())};
 }
 

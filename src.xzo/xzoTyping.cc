@@ -376,10 +376,7 @@ const type_eff* resolve_type(env& environment, const type_exp& type) {
   return types.of_type_exp(type);
 }
 
-env& empty_env() {
-  static env empty(nullptr, nullptr);
-  return empty;
-}
+std::unique_ptr<env> make_empty_env() { return std::make_unique<env>(nullptr, nullptr); }
 
 std::unique_ptr<env> make_bare_env(const package& pack) {
   return std::make_unique<env>(&pack, nullptr);

@@ -114,8 +114,10 @@ std::unique_ptr<env> get_node_env(const env& package_env, const node_def& node);
 void renew_node_env(std::unique_ptr<env>& node_env, const env& package_env,
                     const node_def& node);
 
-/// The environment whose tables stay empty: only literals can be typed in it.
-env& empty_env();
+/// An environment of no package, whose tables stay empty: only literals can
+/// be typed in it. What it learns of an expression it keeps as long as it
+/// lives, so it must not outlive the expressions it is asked about.
+std::unique_ptr<env> make_empty_env();
 
 /// An environment of the package that has resolved and declared nothing yet,
 /// for a caller that declares the package's items itself, in its own order.

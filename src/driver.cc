@@ -21,9 +21,9 @@
 #include "typingMessages.h"
 #include "workStack.h"
 #include "xzo.h"
-#include "xzoDecls.h"
 #include "xzoDump.h"
 #include "xzoLexer.h"
+#include "xzoRun.h"
 #include "xzoUsrOps.h"
 
 namespace {
@@ -45,11 +45,12 @@ struct closing_input {
 
 // The transformation chosen by the first setting that holds, in a fixed
 // order, on the package read; none for -tlex and -tparse.
-void run_mode_on(package& pack, const main_arg::options& settings) {
+void run_mode_on(zo_run& run, const main_arg::options& settings) {
   if (settings.test_parse) return;
+  package& pack = run.pack();
   user_modes modes = settings.modes();
   if (settings.simplify) {
-    simplify_package(pack, modes);
+    simplify_package(pack, modes, settings.verbose);
     return;
   }
   if (settings.flat) {
@@ -65,7 +66,8 @@ void run_mode_on(package& pack, const main_arg::options& settings) {
     return;
   }
   if (settings.kind2quelm) {
-    kind2_quelm::doit(pack, *settings.kind2quelm, modes);
+    kind2_quelm::reading_trace trace{settings.verbose, run.last_made()};
+    kind2_quelm::doit(pack, *settings.kind2quelm, modes, trace);
     return;
   }
   dump_pack(pack, modes);
@@ -73,12 +75,15 @@ void run_mode_on(package& pack, const main_arg::options& settings) {
 
 // The mode chosen by the settings: -tlex lists the tokens, every other mode
 // works on the package read.
-void run_mode(const input_channel& input, const main_arg::options& settings) {
+void run_mode(const input_channel& input, zo_run& run,
+              const main_arg::options& settings) {
+  bool trace_lines = settings.verbose.shown(2);
   if (settings.test_lex) {
-    lexemize(input);
+    lexemize(input, trace_lines);
     return;
   }
-  run_mode_on(read(input).pack, settings);
+  read(input, run, trace_lines);
+  run_mode_on(run, settings);
 }
 
 // Parses the command line and runs `mode` on the settings it gives, turning
@@ -98,8 +103,8 @@ int run_guarded(int argc, const char* const* argv, Mode mode) {
     print_system_error(failure.message);
   } catch (const Global_error& failure) {
     print_global_error(failure.message);
-  } catch (const Syntax_error&) {
-    print_compile_error(last_made(), "syntax error");
+  } catch (const Syntax_error& failure) {
+    print_compile_error(failure.position, "syntax error");
   } catch (const Compile_error& failure) {
     print_compile_error(failure.position, failure.message);
   } catch (const Internal_error& failure) {
@@ -131,24 +136,27 @@ int run_guarded(int argc, const char* const* argv, Mode mode) {
   return 1;
 }
 
-int run(int argc, const char* const* argv) {
-  return run_guarded(argc, argv, [](const main_arg::options& settings) {
-    input_channel input = open_input(settings.infile);
-    closing_input closing{input};
-    run_mode(input, settings);
-  });
+// One run of the program, made and gone with the call.
+int run_once(int argc, const char* const* argv) {
+  zo_run run;
+  return run_on_this_thread(argc, argv, run);
 }
 
 }  // namespace
 
-int run_on_this_thread(int argc, const char* const* argv) { return run(argc, argv); }
-
-int run_on_package_read(int argc, const char* const* argv) {
-  return run_guarded(argc, argv, [](const main_arg::options& settings) {
-    run_mode_on(run_package(), settings);
+int run_on_this_thread(int argc, const char* const* argv, zo_run& run) {
+  return run_guarded(argc, argv, [&](const main_arg::options& settings) {
+    input_channel input = open_input(settings.infile);
+    closing_input closing{input};
+    run_mode(input, run, settings);
   });
 }
 
+int run_on_package_read(int argc, const char* const* argv, zo_run& run) {
+  return run_guarded(
+      argc, argv, [&](const main_arg::options& settings) { run_mode_on(run, settings); });
+}
+
 int run_program(int argc, const char* const* argv) {
-  return run_on_work_stack(run, argc, argv);
+  return run_on_work_stack(run_once, argc, argv);
 }

@@ -21,16 +21,16 @@ namespace {
 // The property is printed in the environment of its node, where its fields
 // and names are known.
 void trace_found(const package& pack, const node_def& found, const val_exp* property,
-                 ident node_name) {
-  if (!verbose::shown(1)) return;
+                 ident node_name, verbosity shown) {
+  if (!shown.shown(1)) return;
   // The trace shows the property as written in zo, in the plain layout
   // whatever user modes the package is printed in.
   std::unique_ptr<env> package_env = get_env(pack);  // the node's refers to it
   std::unique_ptr<env> node_env = get_node_env(*package_env, found);
   std::string text = string_of_exp(*node_env, property);
   std::string_view name = node_name->text();
-  verbose::printf(1, "#Found PROPERTY(IES) \"%s\" in node %.*s\n", text.c_str(),
-                  static_cast<int>(name.size()), name.data());
+  shown.printf(1, "#Found PROPERTY(IES) \"%s\" in node %.*s\n", text.c_str(),
+               static_cast<int>(name.size()), name.data());
 }
 
 // The first list followed by the second, in the run's arena.
@@ -56,26 +56,16 @@ const node_def* harness_node(ident name, const node_def& found, const val_exp* p
                {}});
 }
 
-}  // namespace
-
-void doit(package& pack, const std::string& id, user_modes modes) {
-  // Adding the harness grows the table being walked, so the walk ends at once.
-  for (const auto& [name, operation] : pack.opers) {
-    if (treat_oper(pack, id, name, *operation)) {
-      dump_pack(pack, modes);
-      return;
-    }
-  }
-  throw Global_error{"#NO MAIN PRAGMA"};
-}
-
-bool treat_oper(package& pack, const std::string& id, ident name, const oper& operation) {
+// Adds the harness node `id` for the operator `name` when it is a node with
+// properties, and says whether it did; fails as `doit`.
+bool treat_oper(package& pack, const std::string& id, ident name, const oper& operation,
+                reading_trace& trace) {
   if (operation.kind != node_oper) return false;
   const node_def& found = *operation.node;
-  std::vector<const val_exp*> props = filter_property_pragmas(found.pragmas);
+  std::vector<const val_exp*> props = filter_property_pragmas(found.pragmas, trace);
   if (props.empty()) return false;
   const val_exp* property = make_and(props);
-  trace_found(pack, found, property, name);
+  trace_found(pack, found, property, name, trace.shown);
   ident harness_name = make_text(run_arena(), id);
   const oper* harness = run_arena().make<oper>(
       oper{node_oper, nullptr, harness_node(harness_name, found, property)});
@@ -85,7 +75,21 @@ bool treat_oper(package& pack, const std::string& id, ident name, const oper& op
   return true;
 }
 
-std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas) {
+}  // namespace
+
+void doit(package& pack, const std::string& id, user_modes modes, reading_trace& trace) {
+  // Adding the harness grows the table being walked, so the walk ends at once.
+  for (const auto& [name, operation] : pack.opers) {
+    if (treat_oper(pack, id, name, *operation, trace)) {
+      dump_pack(pack, modes);
+      return;
+    }
+  }
+  throw Global_error{"#NO MAIN PRAGMA"};
+}
+
+std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas,
+                                                    reading_trace& trace) {
   struct property_source {
     std::string_view text;
     text_origin origin;
@@ -95,16 +99,16 @@ std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> prag
     std::optional<std::string_view> text = property_text(annotation->text());
     if (!text) continue;
     sources.push_back({*text, property_origin(annotation)});
-    if (!verbose::shown(2)) continue;
-    verbose::printf(2, "#Found (RAW) PROPERTY \"%.*s\"\n", static_cast<int>(text->size()),
-                    text->data());
-    lexemize_string(*text, sources.back().origin);
+    if (!trace.shown.shown(2)) continue;
+    trace.shown.printf(2, "#Found (RAW) PROPERTY \"%.*s\"\n",
+                       static_cast<int>(text->size()), text->data());
+    lexemize_string(*text, sources.back().origin, trace.last_made);
   }
   // The properties are read from the last to the first: a property without
   // any token is reported at the last position made before it.
   std::vector<const val_exp*> props(sources.size());
   for (std::size_t i = sources.size(); i-- > 0;)
-    props[i] = exp_of_string(sources[i].text, sources[i].origin);
+    props[i] = exp_of_string(sources[i].text, sources[i].origin, trace.last_made);
   return props;
 }
 

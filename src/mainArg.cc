@@ -57,13 +57,13 @@ const option option_table[] = {
        return 0;
      }},
     {"-v", arity::flag, "  set verbose mode",
-     [](options&, const std::string&) -> std::optional<int> {
-       verbose::set(1);
+     [](options& settings, const std::string&) -> std::optional<int> {
+       settings.verbose = verbosity(1);
        return std::nullopt;
      }},
     {"-vv", arity::flag, "  set verbose mode",
-     [](options&, const std::string&) -> std::optional<int> {
-       verbose::set(2);
+     [](options& settings, const std::string&) -> std::optional<int> {
+       settings.verbose = verbosity(2);
        return std::nullopt;
      }},
     {"-tlex", arity::flag, "  test lexical analysis",

@@ -4,6 +4,7 @@
 #include <optional>
 #include <string>
 
+#include "verbose.h"
 #include "xzoUsrOps.h"
 
 namespace main_arg {
@@ -24,15 +25,16 @@ struct options {
   std::optional<std::string> kind2quelm;
   /// The input file name; empty for standard input.
   std::string infile;
+  /// What -v or -vv asks to be shown on standard error.
+  verbosity verbose;
 
   /// The user modes the package is printed in.
   user_modes modes() const { return {usr_int, usr_real, usr_bool}; }
 };
 
-/// Parses the process arguments into `settings` (the verbosity level goes to
-/// `verbose`). Returns the exit status when the command line ends the run
-/// here (-version, -help, or an error whose text has been written), nothing
-/// when the run goes on.
+/// Parses the process arguments into `settings`. Returns the exit status when the command
+/// line ends the run here (-version, -help, or an error whose text has been written),
+/// nothing when the run goes on.
 std::optional<int> parse(int argc, const char* const argv[], options& settings);
 
 /// The usage text: the usage message, then one line per option.

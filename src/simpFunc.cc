@@ -2,19 +2,10 @@
 
 #include <array>
 #include <functional>
-#include <vector>
 
 #include "errors.h"
 
-namespace {
-
-// The real values made that the writer cannot print, for the check that
-// -simp makes before printing.
-std::vector<const val_exp*> unprintable;
-
-}  // namespace
-
-const val_exp* real_value(double x) {
+const val_exp* fold_context::real_value(double x) const {
   const val_exp* value = make_val_exp(rval_nature(x), {});
   if (!has_zoreal(x)) unprintable.push_back(value);
   return value;
@@ -42,8 +33,8 @@ const val_exp* pair(exp_kind op, const val_exp* a, const val_exp* b) {
   const val_exp* ops[] = {a, b};
   return make_val_exp(op, ops);
 }
-const val_exp* negation(const val_exp* a) { return apply_not({&a, 1}); }
-const val_exp* opposite(const val_exp* a) { return apply_uminus({&a, 1}); }
+const val_exp* negation(const val_exp* a);
+const val_exp* opposite(const val_exp* a, const fold_context& context);
 
 // Integer arithmetic wraps around in two's complement: computed on unsigned
 // values, whose overflow is defined, and converted back.
@@ -91,13 +82,13 @@ const val_exp* not_cases(const val_exp* a) {
   return nullptr;
 }
 
-const val_exp* uminus_cases(const val_exp* a) {
+const val_exp* uminus_cases(const val_exp* a, const fold_context& context) {
   switch (a->kind()) {
     case nat_uminus: return inner_operand(a);
     case nat_iconst: return int_value(wrapping_negation(int_of_zoint(a->name()->text())));
-    case nat_rconst: return real_value(-float_of_zoreal(a->name()->text()));
+    case nat_rconst: return context.real_value(-float_of_zoreal(a->name()->text()));
     case nat_ival: return int_value(wrapping_negation(a->ival()));
-    case nat_rval: return real_value(-a->rval());
+    case nat_rval: return context.real_value(-a->rval());
     default: return nullptr;
   }
 }
@@ -109,13 +100,13 @@ const val_exp* fold_not(operand_span ops, const fold_context&) {
   return not_cases(ops[0]);
 }
 
-const val_exp* fold_uminus(operand_span ops, const fold_context&) {
-  return uminus_cases(ops[0]);
+const val_exp* fold_uminus(operand_span ops, const fold_context& context) {
+  return uminus_cases(ops[0], context);
 }
 
-const val_exp* fold_real_conv(operand_span ops, const fold_context&) {
+const val_exp* fold_real_conv(operand_span ops, const fold_context& context) {
   const val_exp* a = ops[0];
-  if (is(a, nat_ival)) return real_value(static_cast<double>(a->ival()));
+  if (is(a, nat_ival)) return context.real_value(static_cast<double>(a->ival()));
   return nullptr;
 }
 
@@ -226,17 +217,17 @@ const val_exp* fold_plus(operand_span ops, const fold_context&) {
   return nullptr;
 }
 
-const val_exp* fold_minus(operand_span ops, const fold_context&) {
+const val_exp* fold_minus(operand_span ops, const fold_context& context) {
   const val_exp *a = ops[0], *b = ops[1];
   if (both(a, b, nat_ival)) return int_value(wrapped(bits(a->ival()) - bits(b->ival())));
   if (is_int_value(b, 0)) return a;
-  if (is_int_value(a, 0)) return opposite(b);
+  if (is_int_value(a, 0)) return opposite(b, context);
   if (is(b, nat_ival) && b->ival() < 0)
     return pair(nat_plus, a, int_value(wrapping_negation(b->ival())));
   if (is_real_value(b, 0.0)) return a;
-  if (is_real_value(a, 0.0)) return opposite(b);
+  if (is_real_value(a, 0.0)) return opposite(b, context);
   if (is(b, nat_rval) && b->rval() < 0.0)
-    return pair(nat_plus, a, real_value(-b->rval()));
+    return pair(nat_plus, a, context.real_value(-b->rval()));
   return nullptr;
 }
 
@@ -330,20 +321,22 @@ const val_exp* fold_context::rebuilt(exp_kind op, operand_span ops) const {
   return make_val_exp(op, ops);
 }
 
-std::span<const val_exp* const> unprintable_reals() { return unprintable; }
-
-void forget_unprintable_reals() { unprintable.clear(); }
-
 simp_rule simp_table(exp_kind op) {
   return static_cast<std::size_t>(op) < rules.size() ? rules[op] : nullptr;
 }
 
-const val_exp* apply_not(operand_span ops) {
-  if (const val_exp* result = not_cases(ops[0])) return result;
-  return make_val_exp(nat_not, ops);
+namespace {
+
+// The negation of an operand, folded when a rule of `not` applies.
+const val_exp* negation(const val_exp* a) {
+  if (const val_exp* result = not_cases(a)) return result;
+  return make_val_exp(nat_not, {&a, 1});
 }
 
-const val_exp* apply_uminus(operand_span ops) {
-  if (const val_exp* result = uminus_cases(ops[0])) return result;
-  return make_val_exp(nat_uminus, ops);
+// The opposite of an operand, folded when a rule of unary `-` applies.
+const val_exp* opposite(const val_exp* a, const fold_context& context) {
+  if (const val_exp* result = uminus_cases(a, context)) return result;
+  return make_val_exp(nat_uminus, {&a, 1});
 }
+
+}  // namespace

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <span>
+#include <vector>
 
 #include "structuralIds.h"
 #include "xzoAst.h"
@@ -16,12 +17,19 @@ using operand_span = std::span<const val_exp* const>;
 struct fold_context {
   /// Decides whether two operands are structurally equal.
   structural_ids& identity;
+  /// The real values made that the writer cannot print, for the check that
+  /// -simp makes before printing.
+  std::vector<const val_exp*>& unprintable;
   /// The expression whose simplified operands the rule receives, or null.
   const val_exp* original = nullptr;
 
   /// The operator applied to the operands: the original itself when it is
   /// that very application, so that an unchanged expression is not copied.
   const val_exp* rebuilt(exp_kind op, operand_span ops) const;
+
+  /// The real value as an expression, recorded in `unprintable` when the
+  /// writer cannot print it.
+  const val_exp* real_value(double x) const;
 };
 
 /// A rule. Fails with `Global_error` for `int`, with the "Division_by_zero"
@@ -37,17 +45,3 @@ simp_rule simp_table(exp_kind op);
 /// the original, or the value of an integer literal written in its shortest
 /// text. An expression whose operands all print as before is kept as read.
 bool prints_as(const val_exp* simplified, const val_exp* original);
-
-/// The real value as an expression.
-const val_exp* real_value(double x);
-
-/// The real values made by `real_value` since the last `forget_unprintable_reals`
-/// that `zoreal_of_float` cannot print.
-std::span<const val_exp* const> unprintable_reals();
-void forget_unprintable_reals();
-
-/// The rule of `not`: folds constants and double negations.
-const val_exp* apply_not(operand_span ops);
-
-/// The rule of unary `-`: negates literals and values, drops double minuses.
-const val_exp* apply_uminus(operand_span ops);

@@ -27,6 +27,8 @@ struct memo_tables {
   // By address of the name or literal simplified.
   flat_map<const val_exp*, const val_exp*> leaf2simp;
   structural_ids identity;
+  // The real values made that the writer cannot print.
+  std::vector<const val_exp*> unprintable;
   // Variables whose definition was simplified, numbered across every node
   // for the progress message.
   int simplified_count = 0;
@@ -36,18 +38,21 @@ struct memo_tables {
     exp2simp.clear();
     leaf2simp.clear();
     identity.clear();
+    unprintable.clear();
   }
 };
 
 // The simplification of one node: its definitions and its memos.
 class simplifier {
  public:
-  simplifier(const node_def& node, memo_tables& memos)
-      : var2def_(make_def_table(node)),
+  simplifier(const node_def& node, memo_tables& memos, verbosity shown)
+      : shown_(shown),
+        var2def_(make_def_table(node)),
         var2simp_(memos.var2simp),
         exp2simp_(memos.exp2simp),
         leaf2simp_(memos.leaf2simp),
         identity_(memos.identity),
+        unprintable_(memos.unprintable),
         simplified_count_(memos.simplified_count) {
     memos.clear();
   }
@@ -113,7 +118,7 @@ class simplifier {
       if (*known != nullptr) return *known;
       throw Global_error{"cyclic definition of variable " + std::string(var)};
     }
-    verbose::printf(2, "\rsimp var %4d", ++simplified_count_);
+    shown_.printf(2, "\rsimp var %4d", ++simplified_count_);
     const val_exp* simplified = simplify_exp(*definition);
     *var2simp_.find(definition) = simplified;
     return simplified;
@@ -159,7 +164,10 @@ class simplifier {
       case nat_iconst:
         simplified = make_val_exp(ival_nature(int_of_zoint(e->name()->text())), {});
         break;
-      case nat_rconst: simplified = real_value(float_of_zoreal(e->name()->text())); break;
+      case nat_rconst:
+        simplified = fold_context{identity_, unprintable_}.real_value(
+            float_of_zoreal(e->name()->text()));
+        break;
       default: simplified = simplify_ident(e);
     }
     leaf2simp_.try_emplace(e, simplified);
@@ -197,7 +205,7 @@ class simplifier {
       }
     }
     if (simp_rule rule = simp_table(e->kind()))
-      return rule(simplified.all(), fold_context{identity_, e});
+      return rule(simplified.all(), fold_context{identity_, unprintable_, e});
     return unchanged ? e : make_val_exp(e->nat(), simplified.all());
   }
 
@@ -213,6 +221,7 @@ class simplifier {
   // The number of an expression simplified without being numbered.
   static constexpr std::uint32_t no_id = ~std::uint32_t{0};
 
+  verbosity shown_;  // -vv counts the variables simplified
   def_table var2def_;
   bool facts_fixed_ = false;
   std::uint64_t known_kinds_ = 0;  // bit k: a simplified expression of kind class k
@@ -221,6 +230,7 @@ class simplifier {
   std::vector<const val_exp*>& exp2simp_;
   flat_map<const val_exp*, const val_exp*>& leaf2simp_;
   structural_ids& identity_;
+  std::vector<const val_exp*>& unprintable_;
   int& simplified_count_;
 };
 
@@ -238,8 +248,8 @@ struct rewritten_def {
 // cannot print, so that -simp fails before printing anything. Only the values
 // the rules made unprintable are looked for, each shared tree walked once;
 // they lie in the right sides that changed.
-void check_printable(std::span<const rewritten_def> changes) {
-  std::span<const val_exp* const> suspects = unprintable_reals();
+void check_printable(std::span<const rewritten_def> changes,
+                     std::span<const val_exp* const> suspects) {
   if (suspects.empty()) return;
   std::unordered_set<const val_exp*> wanted(suspects.begin(), suspects.end());
   std::unordered_set<const val_exp*> seen;
@@ -265,18 +275,18 @@ struct package_simplification {
 // the equations, in the run's arena: most right sides print as they were
 // read, and only the others are kept until the package is printed.
 std::span<const rewritten_def> simplify_defs(const node_def& node,
-                                             package_simplification& run) {
+                                             package_simplification& run,
+                                             verbosity shown) {
   std::vector<rewritten_def>& changes = run.changes;
   changes.clear();
-  forget_unprintable_reals();
-  simplifier context(node, run.memos);
+  simplifier context(node, run.memos, shown);
   for (const val_exp* assertion : node.asserts) context.treat_assert(assertion);
   context.facts_recorded();
   for (std::size_t i = 0; i < node.defs.size(); ++i) {
     const val_exp* simplified = context.simplify_right_side(node.defs[i]);
     if (simplified != node.defs[i].exp) changes.push_back({i, simplified});
   }
-  check_printable(changes);
+  check_printable(changes, run.memos.unprintable);
   return run_arena().copy(std::span<const rewritten_def>(changes));
 }
 
@@ -296,21 +306,21 @@ node_def rewritten(const node_def& node, std::span<const rewritten_def> changes,
 const node_def* simplify_node(const node_def& node) {
   package_simplification run;
   std::vector<def> defs;
-  node_def simplified = rewritten(node, simplify_defs(node, run), defs);
+  node_def simplified = rewritten(node, simplify_defs(node, run, {}), defs);
   simplified.defs = run_arena().copy(simplified.defs);
   return run_arena().make<node_def>(simplified);
 }
 
-void simplify_package(const package& pack, user_modes modes) {
+void simplify_package(const package& pack, user_modes modes, verbosity shown) {
   package_simplification run;
   flat_map<const node_def*, std::span<const rewritten_def>> changes;
   for (const auto& [name, op] : pack.opers)
     if (op->kind == node_oper)
-      changes.try_emplace(op->node, simplify_defs(*op->node, run));
+      changes.try_emplace(op->node, simplify_defs(*op->node, run, shown));
   std::vector<def> defs;  // the equations of the node being printed
-  node_def shown;
+  node_def printed;
   dump_pack(pack, modes, [&](const node_def& node) -> const node_def& {
-    shown = rewritten(node, *changes.find(&node), defs);
-    return shown;
+    printed = rewritten(node, *changes.find(&node), defs);
+    return printed;
   });
 }

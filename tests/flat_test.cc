@@ -19,7 +19,7 @@ const val_exp* bin(exp_kind kind, const val_exp* a, const val_exp* b) {
 // The equations as the writer prints them.
 std::string equations_of(const node_def& node) {
   return print_into_string([&] {
-           for (const def& equation : node.defs) dump_def(empty_env(), equation);
+           for (const def& equation : node.defs) dump_def(*make_empty_env(), equation);
          })
       .text;
 }
@@ -28,14 +28,14 @@ std::string equations_of(const node_def& node) {
 std::string locals_of(const node_def& node) {
   return print_into_string([&] {
            for (const flow& local : node.locals) {
-             out_fn.write(local.name->text());
-             out_fn.write(" : ");
-             dump_type_exp(empty_env(), *local.type);
+             output::write(local.name->text());
+             output::write(" : ");
+             dump_type_exp(*make_empty_env(), *local.type);
              if (local.clock != nullptr) {
-               out_fn.write(" when ");
-               out_fn.write(local.clock->text());
+               output::write(" when ");
+               output::write(local.clock->text());
              }
-             out_fn.write("\n");
+             output::write("\n");
            }
          })
       .text;
@@ -136,9 +136,9 @@ TEST(Flat, NamesGoOnPastThreeDigits) {
   EXPECT_EQ(flat.locals[0].name->text(), "_flat_000");
   EXPECT_EQ(flat.locals[999].name->text(), "_flat_999");
   EXPECT_EQ(flat.locals[1000].name->text(), "_flat_1000");
-  EXPECT_EQ(print_into_string([&] { dump_def(empty_env(), flat.defs[1000]); }).text,
+  EXPECT_EQ(print_into_string([&] { dump_def(*make_empty_env(), flat.defs[1000]); }).text,
             "   _flat_1000 = (_flat_999 + 1);\n");
-  EXPECT_EQ(print_into_string([&] { dump_def(empty_env(), flat.defs[1001]); }).text,
+  EXPECT_EQ(print_into_string([&] { dump_def(*make_empty_env(), flat.defs[1001]); }).text,
             "   y = (_flat_1000 + 1);\n");
 }
 

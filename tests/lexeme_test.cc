@@ -8,7 +8,7 @@ TEST(PositionStore, FindsThePositionOfTheVeryObjectOnly) {
   arena texts;
   position_store store(texts);
   const text_object* stored = store_add(store, {"abc", 4, 7, 9});
-  lexeme found = store_get(store, stored);
+  lexeme found = position_of(stored);
   EXPECT_EQ(found.str, "abc");
   EXPECT_EQ(found.line, 4);
   EXPECT_EQ(found.cstart, 7);
@@ -16,14 +16,14 @@ TEST(PositionStore, FindsThePositionOfTheVeryObjectOnly) {
 
   const text_object* copy = make_text(texts, stored->text());
   EXPECT_EQ(copy->text(), "abc");
-  EXPECT_EQ(store_get(store, copy).str, "dummy");
-  EXPECT_EQ(store_get(store, copy).line, 0);
+  EXPECT_EQ(position_of(copy).str, "dummy");
+  EXPECT_EQ(position_of(copy).line, 0);
 }
 
 TEST(PositionStore, KeepsTheColumnsOfAnEmptyText) {
   arena texts;
   position_store store(texts);
-  lexeme found = store_get(store, store_add(store, {"", 2, 4, 3}));
+  lexeme found = position_of(store_add(store, {"", 2, 4, 3}));
   EXPECT_EQ(found.cstart, 4);
   EXPECT_EQ(found.cend, 3);
 }

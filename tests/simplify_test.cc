@@ -23,8 +23,9 @@ std::string simplified(std::string_view body) {
       "node n (a, b, c, d : bool; i, j : int; r, s : real) returns (o : int); let " +
       std::string(body) + " tel");
   package pack;
-  parse_context context{{texts.back()}, entry_point::file, pack, run_positions()};
-  if (parse(context) != 0) throw Syntax_error{};
+  position_store positions(run_arena());
+  parse_context context{{texts.back()}, entry_point::file, pack, positions};
+  if (parse(context) != 0) throw Syntax_error{context.buffer.last_made};
   const node_def* node = simplify_node(*pack.opers.find("n")->node);
   std::string lines;
   for (const def& equation : node->defs)

@@ -2,6 +2,8 @@
 // the writer prints.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "arena.h"
 #include "errors.h"
+#include "output.h"
 #include "typingMessages.h"
 #include "xzoAst.h"
 #include "xzoDump.h"
@@ -121,11 +124,20 @@ struct print_outcome {
   std::string failure;
 };
 
+// Runs the print with standard output captured.
 inline print_outcome print_into_string(const std::function<void()>& print) {
   print_outcome outcome;
-  text_sink saved = out_fn;
-  out_fn = text_sink(outcome.text);
+  output::flush();
+  testing::internal::CaptureStdout();
+  struct captured_text {
+    std::string& text;
+    ~captured_text() {
+      output::flush();
+      text = testing::internal::GetCapturedStdout();
+    }
+  };
   try {
+    captured_text captured{outcome.text};
     print();
   } catch (const Global_error& failure) {
     outcome.failure = failure.message;
@@ -135,10 +147,6 @@ inline print_outcome print_into_string(const std::function<void()>& print) {
     outcome.failure = std::string(failure.name()) + ": " + failure.what();
   } catch (const Internal_error& failure) {
     outcome.failure = failure.function + ": " + failure.message;
-  } catch (...) {
-    out_fn = saved;
-    throw;
   }
-  out_fn = saved;
   return outcome;
 }

@@ -153,7 +153,6 @@ TEST(Lexer, SymbolsTakeTheirLongestForm) {
 }
 
 TEST(Lexer, UnterminatedCommentIsPlacedAtItsOpener) {
-  // The line break starts a line of this text, whatever was read before.
   lexer_buffer buffer{"\nab (* open\n\n"};
   EXPECT_EQ(lexer(buffer).kind, TK_IDENT);
   try {
@@ -161,8 +160,8 @@ TEST(Lexer, UnterminatedCommentIsPlacedAtItsOpener) {
     FAIL() << "an unterminated comment must fail";
   } catch (const Lexical_error& failure) {
     EXPECT_EQ(failure.column(), 4);
-    EXPECT_EQ(failure.line(), last_made().line);
-    EXPECT_EQ(last_made().str, "(*");
+    EXPECT_EQ(failure.line(), buffer.last_made.line);
+    EXPECT_EQ(buffer.last_made.str, "(*");
   }
 }
 
@@ -194,7 +193,7 @@ TEST(Lexer, LastPositionOutlivesItsSegment) {
   lexer_buffer buffer{{}, 0, 0, &lines};
   EXPECT_EQ(lexer(buffer).kind, TK_IDENT);
   EXPECT_EQ(lexer(buffer).kind, TK_EOF);
-  EXPECT_EQ(last_made().str, "a");
+  EXPECT_EQ(buffer.last_made.str, "a");
 }
 
 TEST(Lexer, UnterminatedCommentAcrossSegmentsIsPlacedAtItsOpener) {

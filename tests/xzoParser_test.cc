@@ -9,6 +9,7 @@
 #include <thread>
 #include <tuple>
 
+#include "arena.h"
 #include "errors.h"
 #include "output.h"
 #include "xzo.h"
@@ -20,8 +21,9 @@ namespace {
 // other's declarations. The text must outlive the positions made from it.
 package parse_file(std::string_view text) {
   package pack;
-  parse_context context{{text}, entry_point::file, pack, run_positions()};
-  if (parse(context) != 0) throw Syntax_error{};
+  position_store positions(run_arena());
+  parse_context context{{text}, entry_point::file, pack, positions};
+  if (parse(context) != 0) throw Syntax_error{context.buffer.last_made};
   return pack;
 }
 
@@ -106,8 +108,8 @@ std::string duplicate_message(std::string_view text, std::string* at = nullptr) 
 std::string syntax_error_at(std::string_view text) {
   try {
     parse_file(text);
-  } catch (const Syntax_error&) {
-    return std::string(last_made().str);
+  } catch (const Syntax_error& failure) {
+    return std::string(failure.position.str);
   }
   return "no error";
 }
@@ -115,8 +117,8 @@ std::string syntax_error_at(std::string_view text) {
 std::string exp_syntax_error_at(std::string_view text) {
   try {
     exp_of_string(text);
-  } catch (const Syntax_error&) {
-    return std::string(last_made().str);
+  } catch (const Syntax_error& failure) {
+    return std::string(failure.position.str);
   }
   return "no error";
 }
@@ -386,8 +388,9 @@ TEST(Parser, ReportsEachKindOfRepeatedDeclarationAtTheRepetition) {
 
 TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
   package pack;
+  position_store positions(run_arena());
   parse_context context{
-      {"type t = { x : int; x : bool };"}, entry_point::file, pack, run_positions()};
+      {"type t = { x : int; x : bool };"}, entry_point::file, pack, positions};
   EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.types.size(), 0u);
   EXPECT_TRUE(pack.items.empty());
@@ -395,7 +398,8 @@ TEST(Parser, LeavesNoTypeBehindAStructureWithARepeatedField) {
 
 TEST(Parser, KeepsWhatWasDeclaredBeforeARepetition) {
   package pack;
-  parse_context context{{"type a, b, a;"}, entry_point::file, pack, run_positions()};
+  position_store positions(run_arena());
+  parse_context context{{"type a, b, a;"}, entry_point::file, pack, positions};
   EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.types.size(), 2u);
   EXPECT_EQ(pack.items.size(), 2u);
@@ -452,10 +456,9 @@ TEST(Parser, ReadsVeryLongAndVeryDeepExpressions) {
 // The token source gives the start token, then every token of the lexer with
 // its lexeme (keywords and symbols included), then the parser's own end.
 TEST(Parser, GivesEveryTokenItsLexeme) {
-  reset_positions();
   package pack;
-  parse_context context{
-      {"not x\n  <= 1.5"}, entry_point::expression, pack, run_positions()};
+  position_store positions(run_arena());
+  parse_context context{{"not x\n  <= 1.5"}, entry_point::expression, pack, positions};
   parse_value value;
   EXPECT_EQ(yylex(&value, context), YY_START_EXP);
   const std::tuple<int, std::string_view, int, int, int> expected[] = {
@@ -472,7 +475,6 @@ TEST(Parser, GivesEveryTokenItsLexeme) {
   }
   EXPECT_EQ(yylex(&value, context), YY_TK_EOF);
   EXPECT_EQ(yylex(&value, context), YY_YYEOF);
-  reset_positions();
 }
 
 // Past the parser's first stack arrays, and failing there: the stacks are given
@@ -481,13 +483,13 @@ TEST(Parser, ReleasesItsGrownStacksWhenAnActionFails) {
   std::string deep = "const a = " + std::string(5000, '(') + "1" +
                      std::string(5000, ')') + "; const a = 2;";
   package pack;
-  parse_context context{{deep}, entry_point::file, pack, run_positions()};
+  position_store positions(run_arena());
+  parse_context context{{deep}, entry_point::file, pack, positions};
   EXPECT_THROW(parse(context), Compile_error);
   EXPECT_EQ(pack.consts.size(), 1u);
   std::string unfinished = "const b = " + std::string(5000, '(') + "1";
   package other;
-  parse_context unfinished_context{
-      {unfinished}, entry_point::file, other, run_positions()};
+  parse_context unfinished_context{{unfinished}, entry_point::file, other, positions};
   EXPECT_EQ(parse(unfinished_context), 1);
 }
 
@@ -523,15 +525,13 @@ TEST(ReadingEntryPoints, ReadAWholeChannelOfAnyLengthAndReportAFailedRead) {
   std::string sum = "a";
   for (int count = 0; count < 40000; ++count) sum += " + a";
   piped_text piped(sum);
-  const val_exp* chain = exp_of_channel({"pipe", piped.fd()});
-  int terms = 1;
-  for (; chain->kind() == nat_plus; chain = chain->op(0)) ++terms;
-  EXPECT_EQ(terms, 40001);
+  zo_run run;
+  EXPECT_EQ(read_channel({"pipe", piped.fd()}, run), sum);
 
   int directory = open(".", O_RDONLY | O_DIRECTORY);
   ASSERT_GE(directory, 0);
   try {
-    read_channel({"here", directory});
+    read_channel({"here", directory}, run);
     ADD_FAILURE() << "a directory read as a text";
   } catch (const System_error& failure) {
     EXPECT_EQ(failure.message, "here: Is a directory");
@@ -545,7 +545,10 @@ TEST(ReadingEntryPoints, ListTheTokensOfATextWithLexemesOfAnyLength) {
   std::string longer_than_a_line(300, 'x');
   std::string longer_than_the_buffer(70000, 'y');
   testing::internal::CaptureStdout();
-  lexemize_string("a " + longer_than_a_line + " " + longer_than_the_buffer);
+  std::string text = "a " + longer_than_a_line + " " + longer_than_the_buffer;
+  lexeme last_made = dummy;
+  lexemize_string(text, {1, 1}, last_made);
+  EXPECT_EQ(last_made.str, longer_than_the_buffer);
   output::flush();
   EXPECT_EQ(testing::internal::GetCapturedStdout(),
             "line   1 col  1 to  1 :        TK_IDENT = \"a\"\n"
@@ -561,7 +564,6 @@ TEST(ReadingEntryPoints, ListTheTokensOfATextWithLexemesOfAnyLength) {
 // A name's text is stored once and without position unless it is declared:
 // the diagnostic of a repeated declaration is the only reader of positions.
 TEST(Parser, SharesNamesTypesAndOneVariableLeftsButPlacesDeclarations) {
-  reset_positions();
   package pack = parse_file(
       "type t;\nconst k : t;\nfunction f (x : t) returns (y : t);\n"
       "node m (a : t) returns (b, c : t; d : int);\n"
@@ -579,7 +581,7 @@ TEST(Parser, SharesNamesTypesAndOneVariableLeftsButPlacesDeclarations) {
   EXPECT_EQ(m.inputs[0].var.name, n.inputs[0].var.name);
   for (ident declared : {pack.items[0].name, pack.items[1].name, n.name})
     EXPECT_TRUE(declared->has_position()) << declared->text();
-  lexeme placed = store_get(run_positions(), n.name);
+  lexeme placed = position_of(n.name);
   EXPECT_EQ(placed.line, 6);
   EXPECT_EQ(placed.cstart, 6);
   // The equations of `b` in both nodes share one list of lefts.

@@ -304,11 +304,13 @@ TEST(ExpType, OperandsAreTypedBeforeTheRuleOrTheCalleeIsLookedAt) {
 }
 
 TEST(ExpType, TheEmptyEnvironmentTypesOnlyLiterals) {
-  EXPECT_EQ(type_of(empty_env(), apply(nat_times, {real_lit("1.0"), real_lit("2.5")})),
-            "real");
-  EXPECT_EQ(type_of(empty_env(), var("x")),
+  EXPECT_EQ(
+      type_of(*make_empty_env(), apply(nat_times, {real_lit("1.0"), real_lit("2.5")})),
+      "real");
+  EXPECT_EQ(type_of(*make_empty_env(), var("x")),
             "Global_error: Typing.ident_type: undeclared flow: x");
-  EXPECT_EQ(type_of(empty_env(), call("f", {})), "Global_error: undeclared operatorf");
+  EXPECT_EQ(type_of(*make_empty_env(), call("f", {})),
+            "Global_error: undeclared operatorf");
 }
 
 TEST(ExpType, StructuresCompareByStructureAndArraysBySize) {
