@@ -1,5 +1,6 @@
-// What the writer's two halves share: the scope of one printed declaration or
-// expression, and the expression and left printers working in it.
+// Private to the writer and its tests: what the writer's two halves share (the
+// scope of one printed declaration or expression, and the expression and left
+// printers working in it), and the printers of the parts of a declaration.
 #pragma once
 
 #include <cstdint>
@@ -58,3 +59,36 @@ constexpr std::int64_t ambiguous_field = -1;
 void print_val_exp(dump_scope& scope, const val_exp* e);
 void print_left(dump_scope& scope, const left& item);
 std::int64_t field_index(dump_scope& scope, std::string_view field);
+
+/// The printers below print in the user modes they are given, the plain
+/// layout when none is.
+///
+/// Prints a constant declaration; fails as `dump_type_exp` or `dump_val_exp`.
+void dump_const_def(const env& environment, const const_def& constant,
+                    user_modes modes = {});
+
+/// Prints a type expression; `Global_error` for an array size that is no
+/// integer literal and for an empty tuple type.
+void dump_type_exp(const env& environment, const type_exp& type, user_modes modes = {});
+
+/// Prints an expression; `Global_error` for a field no structure type of the
+/// environment declares, or that several declare, and for a rejected numeric
+/// value; typing's failure on an operand when a user mode is on.
+void dump_val_exp(const env& environment, const val_exp* e, user_modes modes = {});
+
+/// Prints the expression in the empty typing environment.
+void dump_simple_exp(const val_exp* e);
+
+/// The text `dump_simple_exp` would print; fails as it does.
+std::string string_of_simple_exp(const val_exp* e);
+
+/// Prints an equation's left item.
+void dump_left(const env& environment, const left& item, user_modes modes = {});
+/// Prints an equation on its own line.
+void dump_def(const env& environment, const def& equation, user_modes modes = {});
+/// Prints an assertion on its own line.
+void dump_assert(const env& environment, const val_exp* assertion, user_modes modes = {});
+
+/// The position of the field in the one structure type of the environment
+/// that declares it; `Global_error` when none or several do.
+std::int64_t search_field_index(const env& environment, std::string_view field);

@@ -52,8 +52,6 @@ bool same_types(std::span<const type_eff* const> a, std::span<const type_eff* co
 
 /// "bool", "int", "real", "T(*extern*)", "T(*enum*)", "T(*sruct*)", "%s^%d".
 std::string string_of_type_eff(const type_eff& type);
-/// "" for none, the single type, or the types joined with " * ".
-std::string string_of_type_eff_list(std::span<const type_eff* const> types);
 
 /// A clock: the name of the Boolean flow it is on, or null for the base clock.
 /// Clocks compare by text. (Not `clock`, which the C library declares.)

@@ -1,9 +1,11 @@
-// The inside of a typing environment, shared by the two halves of typing: the
-// resolution of declarations and the typing of expressions.
+// Private to typing and its tests: the inside of a typing environment, shared
+// by the two halves of typing (the resolution of declarations and the typing
+// of expressions), and the text of a list of types.
 #pragma once
 
 #include <algorithm>
 #include <span>
+#include <string>
 #include <string_view>
 #include <unordered_map>
 #include <unordered_set>
@@ -82,3 +84,6 @@ class env {
  private:
   const type_list* interned(std::span<const type_eff* const> types) const;
 };
+
+/// "" for none, the single type, or the types joined with " * ".
+std::string string_of_type_eff_list(std::span<const type_eff* const> types);

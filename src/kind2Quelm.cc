@@ -6,6 +6,7 @@
 
 #include "arena.h"
 #include "errors.h"
+#include "kind2QuelmInternal.h"
 #include "verbose.h"
 #include "xzo.h"
 #include "xzoDecls.h"

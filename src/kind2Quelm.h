@@ -3,9 +3,7 @@
 // defined as the conjunction of its properties, for the quelm model checker.
 #pragma once
 
-#include <span>
 #include <string>
-#include <vector>
 
 #include "verbose.h"
 #include "xzo.h"
@@ -28,16 +26,5 @@ struct reading_trace {
 /// when `id` names an operator; the syntax error of a malformed property; the
 /// writer's failures, "flow declared twice: ID_ok" among them.
 void doit(package& pack, const std::string& id, user_modes modes, reading_trace& trace);
-
-/// The properties of the annotations, in their order: of every text that
-/// begins with "PROPERTY ", what lies before its first ";", read as an
-/// expression placed where it stands in the file. Fails with `Syntax_error`
-/// for a property that is not one expression.
-std::vector<const val_exp*> filter_property_pragmas(std::span<const pragma> pragmas,
-                                                    reading_trace& trace);
-
-/// The conjunction of the expressions, nested to the right; there is at least
-/// one.
-const val_exp* make_and(std::span<const val_exp* const> props);
 
 }  // namespace kind2_quelm

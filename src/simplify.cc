@@ -7,6 +7,7 @@
 #include "arena.h"
 #include "errors.h"
 #include "simpFunc.h"
+#include "simplifyInternal.h"
 #include "small_buffer.h"
 #include "stack_room.h"
 #include "structuralIds.h"

@@ -16,7 +16,3 @@
 /// with the "Division_by_zero" `Fatal_error`, or as `dump_pack`. At
 /// verbosity 2, counts the variables simplified on standard error.
 void simplify_package(const package& pack, user_modes modes, verbosity shown = {});
-
-/// The node with its equations simplified; fails as `simplify_package`
-/// before printing.
-const node_def* simplify_node(const node_def& node);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "tree_builders.h"
+#include "xzoDumpScope.h"
 
 using namespace build;
 

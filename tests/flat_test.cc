@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tree_builders.h"
+#include "xzoDumpScope.h"
 
 using namespace build;
 

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "kind2QuelmInternal.h"
 #include "tree_builders.h"
 #include "xzo.h"
 #include "xzoDecls.h"
+#include "xzoDumpScope.h"
 #include "xzoLexer.h"
 
 using namespace build;

@@ -6,10 +6,12 @@
 #include <vector>
 
 #include "errors.h"
+#include "simplifyInternal.h"
 #include "structuralIds.h"
 #include "xzo.h"
 #include "xzoDecls.h"
 #include "xzoDump.h"
+#include "xzoDumpScope.h"
 #include "xzoParser.hh"
 
 namespace {

@@ -13,6 +13,7 @@
 #include "structuralIds.h"
 #include "tree_builders.h"
 #include "xzoDump.h"
+#include "xzoDumpScope.h"
 #include "xzoTyping.h"
 
 using namespace build;

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "tree_builders.h"
+#include "xzoDumpScope.h"
 #include "xzoUsrOps.h"
 
 using namespace build;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "tree_builders.h"
+#include "xzoDumpScope.h"
 #include "xzoTypingEnv.h"
 
 using namespace build;
