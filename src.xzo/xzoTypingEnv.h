@@ -85,5 +85,7 @@ class env {
   const type_list* interned(std::span<const type_eff* const> types) const;
 };
 
-/// "" for none, the single type, or the types joined with " * ".
+/// "" for none, the single type, or the types joined with " * ". No program
+/// prints a list of types: this completes the text of typing's types for the
+/// tuple types a call gives, and its tests.
 std::string string_of_type_eff_list(std::span<const type_eff* const> types);
