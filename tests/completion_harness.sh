@@ -11,15 +11,15 @@ fail() {
 }
 
 # start_completion_tests COMMAND: the completion of COMMAND is registered as
-# the function `_COMMAND`, which the checks below run.
+# the function `_COMMAND`, with or without options, and the checks below run
+# that function.
 start_completion_tests() {
   command_name=$1
   local registered
   registered=$(complete -p "$command_name")
-  [ "$registered" = "complete -F _$command_name $command_name" ] ||
+  [[ $registered == "complete "*"-F _$command_name $command_name" ]] ||
     fail "complete -p $command_name: $registered"
-  function=${registered#complete -F }
-  function=${function%% *}
+  function=_$command_name
 }
 
 # offer EXPECTED CWORD TYPED WORD...: completing word CWORD of the command
